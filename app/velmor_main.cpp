@@ -5,7 +5,10 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    TMainForm form;
+    app.setApplicationName(QStringLiteral("Velmor"));
+    MainFormOptions options;
+    options.arguments = app.arguments().mid(1);
+    TMainForm form(options);
     form.show();
     return app.exec();
 }

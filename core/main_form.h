@@ -1,9 +1,135 @@
 #pragma once
 
-#include <QMainWindow>
+#include "core/tick_clock.h"
+#include "shell/message_sink.h"
 
+#include <QMainWindow>
+#include <QStringList>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QTimer;
+class QToolButton;
+
+// What the window is created with. The defaults are those of the real program; tests replace the
+// message sink and keep the timer stopped so they can step ticks themselves.
+struct MainFormOptions {
+    QStringList arguments;              // command-line arguments without the program name
+    IMessageSink* messageSink = nullptr; // null: real message boxes
+    bool startTimer = true;
+};
+
+// The main window: owns the parameter block, the device link, the curve editor and every control of
+// the settings screen. Start-up, the 55 ms tick and closing run in a fixed order; each step that
+// belongs to another subsystem is a named member function below.
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TMainForm(QWidget* parent = nullptr);
+    explicit TMainForm(const MainFormOptions& options = {}, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // One tick of Timer1 (public so tests can step the program without waiting for the timer).
+    void Timer1Timer();
+
+    const TickClock& Clock() const { return m_clock; }
+    bool Initialised() const { return m_initialised; }
+    bool TestMode() const { return m_testMode; }
+    QString ExeDir() const { return m_exeDir; }
+    QLabel* StatusPanel(int index) const { return m_statusPanels.at(index); }
+
+    // Language menu commands.
+    void SetLanguage(int index);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    // Window construction, split by area.
+    void BuildMainMenu();
+    void BuildComMenu();
+    void BuildControls();
+    void BuildStatusBar();
+    QAction* AddAction(QMenu* menu, const char* name, const char* caption, const QKeySequence& shortcut = {});
+    QAction* AddSeparator(QMenu* menu, const char* name = nullptr);
+
+    // Start-up and closing sequences.
+    void FormCreate();
+    void FormClose();
+
+    // Steps owned by other subsystems, called at their places in start-up, the tick and closing.
+    void OpenSettings();
+    void HideStatusSlots();
+    void CreateCurveEditorAndLists();
+    void LoadSettings();
+    void ApplyLanguage();
+    void RefreshControls();
+    void BuildFileHistoryMenu();
+    void ResetUndoHistory();
+    void BuildVersionTexts();
+    void ReadTestMarker();
+    void RefreshDependentControls();
+    void OpenSerialTrace();
+    void BuildMonitorTexts();
+    void UpdateWindowTitle();
+    void InitMonitorPlayer();
+    void HideUnusedControls();
+    void LinkStep();
+    bool PortListChanged();
+    void CommitPendingEdit();
+    void UpdateCurveEditor();
+    void ExpireStatusTexts();
+    bool UnitConnected() const;
+    QString UnitVersionText() const;
+    void ReplayMonitorEvents();
+    void StopMonitorRecorder();
+    void ClosePorts();
+    void CollectControls();
+    void NormalizeBlock();
+    void SaveSettings();
+    void ReleaseLinkBuffers();
+
+    // Tick step: the tachometer pulses edit accepts "-1" as a request for "pickup".
+    void CheckRpmPulsesPickup();
+    void EnableUnitCommands(bool connected);
+
+    MainFormOptions m_options;
+    std::unique_ptr<IMessageSink> m_ownMessageSink;
+    IMessageSink* m_messages = nullptr;
+
+    TickClock m_clock;
+    QTimer* m_timer = nullptr;
+    bool m_initialised = false;
+    bool m_firstTickDone = false;
+    bool m_testMode = false;
+    QString m_exeDir;
+    int m_unitActiveSet = -1;   // 0 A, 1 B, -1 unknown
+    int m_unitPowerSource = -1; // 0 DC, 1 AC, -1 unknown
+
+    std::array<uint8_t, 100> m_block {};
+    int m_language = 0;
+
+    std::array<QLabel*, 5> m_statusPanels {};
+    std::array<QAction*, 30> m_comItems {};
+    QMenu* m_comMenu = nullptr;
+
+    QCheckBox* m_checkBoxZakazCteni = nullptr;
+    QLineEdit* m_editRpmPulsu = nullptr;
+    QSpinBox* m_upDownRpmPulsu = nullptr;
+    QPushButton* m_buttonRead = nullptr;
+    QPushButton* m_buttonVerify = nullptr;
+    QPushButton* m_buttonProgram = nullptr;
+    QProgressBar* m_gaugeProgram = nullptr;
+    QGroupBox* m_groupBoxPlayer = nullptr;
 };

@@ -1,9 +1,127 @@
+#include "core/command_line.h"
 #include "core/main_form.h"
+#include "tests/support/message_sink_capture.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSpinBox>
+#include <QStatusTipEvent>
+#include <QApplication>
 
 #include <gtest/gtest.h>
 
-TEST(MainForm, Constructs)
+namespace {
+
+struct LanguageArgumentCase {
+    const char* name;
+    QStringList arguments;
+    std::optional<int> language;
+};
+
+class LanguageArgument : public ::testing::TestWithParam<LanguageArgumentCase> {};
+
+TEST_P(LanguageArgument, OnlyTheExactFirstWordCounts)
 {
-    TMainForm form;
-    EXPECT_EQ(form.objectName(), "MainForm");
+    EXPECT_EQ(LanguageFromCommandLine(GetParam().arguments), GetParam().language);
 }
+
+INSTANTIATE_TEST_SUITE_P(CommandLine, LanguageArgument,
+    ::testing::Values(
+        LanguageArgumentCase { "None", {}, std::nullopt },
+        LanguageArgumentCase { "English", { "ENGLISH" }, 0 },
+        LanguageArgumentCase { "German", { "DEUTSCH" }, 1 },
+        LanguageArgumentCase { "Czech", { "CESKY" }, 2 },
+        LanguageArgumentCase { "LowerCaseIgnored", { "english" }, std::nullopt },
+        LanguageArgumentCase { "PrefixIgnored", { "CESKYX" }, std::nullopt },
+        LanguageArgumentCase { "OnlyFirstArgumentRead", { "CESKY", "ENGLISH" }, 2 },
+        LanguageArgumentCase { "SecondArgumentNeverRead", { "foo", "DEUTSCH" }, std::nullopt }),
+    [](const auto& c) { return std::string(c.param.name); });
+
+class MainFormTest : public ::testing::Test {
+protected:
+    std::unique_ptr<TMainForm> Create(const QStringList& arguments = {})
+    {
+        MainFormOptions options;
+        options.arguments = arguments;
+        options.messageSink = &messages;
+        options.startTimer = false;
+        return std::make_unique<TMainForm>(options);
+    }
+
+    MessageSinkCapture messages;
+};
+
+TEST_F(MainFormTest, TicksAdvanceTheLinkClockByFiftyMilliseconds)
+{
+    auto form = Create();
+    ASSERT_TRUE(form->Initialised());
+    for (int i = 0; i < 7; ++i)
+        form->Timer1Timer();
+    EXPECT_EQ(form->Clock().Ticks(), 7);
+    EXPECT_EQ(form->Clock().Tmr(), 350);
+}
+
+TEST_F(MainFormTest, MenuHasEveryCommandWithItsShortcut)
+{
+    auto form = Create();
+    const std::pair<const char*, QKeySequence> items[] = {
+        { "MenuNew", QKeySequence("Ctrl+N") }, { "MenuOpen", QKeySequence("F3") },
+        { "MenuOpenExeDir", QKeySequence("Ctrl+F3") }, { "MenuSave", QKeySequence("F2") },
+        { "MenuSaveExeDir", QKeySequence("Ctrl+F2") }, { "MenuPrint", QKeySequence("Ctrl+P") },
+        { "MenuRead", QKeySequence("F7") }, { "MenuVerify", QKeySequence("F8") },
+        { "MenuProgram", QKeySequence("F9") }, { "MenuAdvanceMinus", QKeySequence("F4") },
+        { "MenuAdvancePlus", QKeySequence("F5") }, { "MenuZpet", QKeySequence("Ctrl+Z") },
+        { "MenuZnovu", QKeySequence("Ctrl+Shift+Z") }, { "MenuMonitorPlayer", QKeySequence("Ctrl+M") },
+        { "MenuContens", QKeySequence("F1") }, { "MenuExit", QKeySequence() }, { "MenuReset", QKeySequence() },
+        { "MenuUpdate", QKeySequence() }, { "MenuAbout", QKeySequence() },
+    };
+    for (const auto& [name, shortcut] : items) {
+        const QAction* action = form->findChild<QAction*>(name);
+        ASSERT_NE(action, nullptr) << name;
+        EXPECT_EQ(action->shortcut(), shortcut) << name;
+    }
+    const auto comItems = form->findChildren<QAction*>(QRegularExpression("^MenuComItem\\d+$"));
+    EXPECT_EQ(comItems.size(), 30);
+}
+
+TEST_F(MainFormTest, UnitCommandsStayDisabledWithoutAUnit)
+{
+    auto form = Create();
+    form->Timer1Timer();
+    for (const char* name : { "MenuRead", "MenuVerify", "MenuProgram", "MenuReset" })
+        EXPECT_FALSE(form->findChild<QAction*>(name)->isEnabled()) << name;
+}
+
+TEST_F(MainFormTest, MinusOneInTachometerPulsesBecomesPickupWithinOneTick)
+{
+    auto form = Create();
+    auto* edit = form->findChild<QLineEdit*>("EditRpmPulsu");
+    edit->setText("-1");
+    form->Timer1Timer();
+    EXPECT_EQ(edit->text(), "pickup");
+    EXPECT_EQ(form->findChild<QSpinBox*>("UpDownRpmPulsu")->value(), -1);
+}
+
+TEST_F(MainFormTest, HintGoesToStatusPanelZeroAndAnEmptyHintClearsIt)
+{
+    auto form = Create();
+    QStatusTipEvent tip("Open file with parametrs");
+    QApplication::sendEvent(form.get(), &tip);
+    EXPECT_EQ(form->StatusPanel(0)->text(), "Open file with parametrs");
+    QStatusTipEvent none(QString {});
+    QApplication::sendEvent(form.get(), &none);
+    EXPECT_EQ(form->StatusPanel(0)->text(), "");
+}
+
+TEST_F(MainFormTest, TestLabelsAndPlayerHiddenOutsideTestMode)
+{
+    auto form = Create();
+    form->show();
+    EXPECT_FALSE(form->TestMode());
+    EXPECT_FALSE(form->findChild<QLabel*>("LabelTest1")->isVisible());
+    EXPECT_FALSE(form->findChild<QWidget*>("GroupBoxPlayer")->isVisible());
+}
+
+} // namespace
