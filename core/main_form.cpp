@@ -2,6 +2,8 @@
 
 #include "core/command_line.h"
 #include "core/qt_message_sink.h"
+#include "shell/apply_language.h"
+#include "shell/language.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -29,6 +31,7 @@ TMainForm::TMainForm(const MainFormOptions& options, QWidget* parent)
         m_ownMessageSink = std::make_unique<QtMessageSink>(this);
         m_messages = m_ownMessageSink.get();
     }
+    SetTextFaultSink(m_messages);
 
     BuildMainMenu();
     BuildControls();
@@ -45,7 +48,10 @@ TMainForm::TMainForm(const MainFormOptions& options, QWidget* parent)
         m_timer->start();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm()
+{
+    SetTextFaultSink(nullptr);
+}
 
 void TMainForm::FormCreate()
 {
@@ -71,7 +77,7 @@ void TMainForm::FormCreate()
     LoadSettings();
 
     if (const std::optional<int> language = LanguageFromCommandLine(m_options.arguments))
-        m_language = *language;
+        SetCurrentLanguage(*language);
 
     NormalizeBlock();
     ApplyLanguage();
@@ -178,7 +184,13 @@ bool TMainForm::event(QEvent* event)
 
 void TMainForm::SetLanguage(int index)
 {
-    m_language = index;
-    ApplyLanguage();
-    RefreshControls();
+    ::SetLanguage(index, *this, LanguageHooksForWindow());
+}
+
+LanguageHooks TMainForm::LanguageHooksForWindow()
+{
+    LanguageHooks hooks;
+    hooks.rebuildMonitorTexts = [this] { BuildMonitorTexts(); };
+    hooks.refreshParameters = [this] { RefreshControls(); };
+    return hooks;
 }

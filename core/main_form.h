@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/tick_clock.h"
+#include "shell/apply_language.h"
 #include "shell/message_sink.h"
 
 #include <QMainWindow>
@@ -74,6 +75,7 @@ private:
     void CreateCurveEditorAndLists();
     void LoadSettings();
     void ApplyLanguage();
+    LanguageHooks LanguageHooksForWindow();
     void RefreshControls();
     void BuildFileHistoryMenu();
     void ResetUndoHistory();
@@ -118,7 +120,6 @@ private:
     int m_unitPowerSource = -1; // 0 DC, 1 AC, -1 unknown
 
     std::array<uint8_t, 100> m_block {};
-    int m_language = 0;
 
     std::array<QLabel*, 5> m_statusPanels {};
     std::array<QAction*, 30> m_comItems {};

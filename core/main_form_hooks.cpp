@@ -3,6 +3,8 @@
 
 #include "core/main_form.h"
 
+#include "shell/apply_language.h"
+
 #include <QLabel>
 
 void TMainForm::OpenSettings() {}
@@ -13,7 +15,7 @@ void TMainForm::HideStatusSlots()
 }
 void TMainForm::CreateCurveEditorAndLists() {}
 void TMainForm::LoadSettings() {}
-void TMainForm::ApplyLanguage() {}
+void TMainForm::ApplyLanguage() { ::ApplyLanguage(*this, LanguageHooksForWindow()); }
 void TMainForm::RefreshControls() {}
 void TMainForm::BuildFileHistoryMenu() {}
 void TMainForm::ResetUndoHistory() {}

@@ -1,10 +1,12 @@
 #include "core/command_line.h"
 #include "core/main_form.h"
+#include "shell/language.h"
 #include "tests/support/message_sink_capture.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QMenu>
 #include <QSpinBox>
 #include <QStatusTipEvent>
@@ -122,6 +124,55 @@ TEST_F(MainFormTest, TestLabelsAndPlayerHiddenOutsideTestMode)
     EXPECT_FALSE(form->TestMode());
     EXPECT_FALSE(form->findChild<QLabel*>("LabelTest1")->isVisible());
     EXPECT_FALSE(form->findChild<QWidget*>("GroupBoxPlayer")->isVisible());
+}
+
+} // namespace
+
+namespace {
+
+class MainFormLanguageTest : public ::testing::Test {
+protected:
+    void TearDown() override { SetCurrentLanguage(kEnglish); }
+
+    std::unique_ptr<TMainForm> Create(const QStringList& arguments)
+    {
+        MainFormOptions options;
+        options.arguments = arguments;
+        options.messageSink = &messages;
+        options.startTimer = false;
+        return std::make_unique<TMainForm>(options);
+    }
+
+    MessageSinkCapture messages;
+};
+
+TEST_F(MainFormLanguageTest, FirstArgumentChoosesTheLanguageAtStartUp)
+{
+    auto form = Create({ "CESKY", "ENGLISH" });
+    EXPECT_EQ(CurrentLanguage(), kCzech);
+    EXPECT_EQ(form->findChild<QPushButton*>("ButtonRead")->text(), QString::fromUtf8("&Číst"));
+    EXPECT_TRUE(form->findChild<QAction*>("MenuCzech")->isChecked());
+}
+
+TEST_F(MainFormLanguageTest, LowerCaseArgumentKeepsTheLanguage)
+{
+    SetCurrentLanguage(kGerman);
+    auto form = Create({ "english" });
+    EXPECT_EQ(CurrentLanguage(), kGerman);
+    EXPECT_EQ(form->findChild<QAction*>("MenuFile")->text(), "&Datei");
+}
+
+TEST_F(MainFormLanguageTest, LanguageMenuRetitlesMenusButtonsAndHints)
+{
+    auto form = Create({ "ENGLISH" });
+    form->findChild<QAction*>("MenuGerman")->trigger();
+    EXPECT_EQ(CurrentLanguage(), kGerman);
+    EXPECT_EQ(form->findChild<QPushButton*>("ButtonRead")->text(), "&Lesen");
+    EXPECT_EQ(form->findChild<QAction*>("MenuRead")->text(), "&Lesen");
+    EXPECT_FALSE(form->findChild<QAction*>("MenuEnglish")->isChecked());
+    EXPECT_TRUE(form->findChild<QAction*>("MenuGerman")->isChecked());
+    EXPECT_EQ(form->findChild<QAction*>("MenuEnglish")->statusTip(), "Set English menu");
+    EXPECT_EQ(form->findChild<QWidget*>("SpeedButtonSave")->statusTip(), "Kenndaten in Datei speichern");
 }
 
 } // namespace
