@@ -23,6 +23,7 @@
 TMainForm::TMainForm(const MainFormOptions& options, QWidget* parent)
     : QMainWindow(parent)
     , m_options(options)
+    , m_versionTexts(__DATE__)
 {
     setObjectName("MainForm");
     if (m_options.messageSink) {
@@ -64,8 +65,9 @@ void TMainForm::FormCreate()
 
     // Hints: the status tip of whatever is under the mouse goes to panel 0 (see event()).
 
-    // Defaults are set before the settings so that anything the settings lack keeps its default.
-    // (The bike code and SetDefaults are applied by the parameter model.)
+    // Defaults first, so that whatever the settings lack keeps its default.
+    m_block[ParamIndex::kBike] = 0;
+    SetDefaults(m_block);
 
     if (const QScreen* screen = this->screen()) {
         const QRect area = screen->geometry();
@@ -104,6 +106,7 @@ void TMainForm::FormCreate()
     findChild<QLabel*>("LabelHourMeter")->show();
     m_groupBoxPlayer->setVisible(m_testMode);
 
+    m_statusPanels[2]->setText(m_versionTexts.PcVersionText());
     BuildMonitorTexts();
     UpdateWindowTitle();
 

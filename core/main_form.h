@@ -3,6 +3,10 @@
 #include "core/tick_clock.h"
 #include "shell/apply_language.h"
 #include "shell/message_sink.h"
+#include "shell/settings.h"
+#include "shell/status_slots.h"
+#include "shell/version_texts.h"
+#include "params/parameter_block.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -47,6 +51,9 @@ public:
     bool Initialised() const { return m_initialised; }
     bool TestMode() const { return m_testMode; }
     QString ExeDir() const { return m_exeDir; }
+    const ParameterBlock& Block() const { return m_block; }
+    const VelmorSettings& Settings() const { return m_settings; }
+    const StatusSlots& Status() const { return m_statusSlots; }
     QLabel* StatusPanel(int index) const { return m_statusPanels.at(index); }
 
     // Language menu commands.
@@ -102,9 +109,13 @@ private:
     void SaveSettings();
     void ReleaseLinkBuffers();
 
+    void MenuMonitorPlayerClick();
+
     // Tick step: the tachometer pulses edit accepts "-1" as a request for "pickup".
     void CheckRpmPulsesPickup();
     void EnableUnitCommands(bool connected);
+    // Shows the status slots and the gauge as their model says.
+    void PaintStatusSlots();
 
     MainFormOptions m_options;
     std::unique_ptr<IMessageSink> m_ownMessageSink;
@@ -119,7 +130,12 @@ private:
     int m_unitActiveSet = -1;   // 0 A, 1 B, -1 unknown
     int m_unitPowerSource = -1; // 0 DC, 1 AC, -1 unknown
 
-    std::array<uint8_t, 100> m_block {};
+    ParameterBlock m_block;
+    ParameterState m_blockState;
+    SettingsLocation m_settingsWhere;
+    VelmorSettings m_settings;
+    StatusSlots m_statusSlots;
+    VersionTexts m_versionTexts;
 
     std::array<QLabel*, 5> m_statusPanels {};
     std::array<QAction*, 30> m_comItems {};

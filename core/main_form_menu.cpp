@@ -83,6 +83,7 @@ void TMainForm::BuildMainMenu()
     AddAction(help, "MenuAbout", "&About...");
 
     connect(findChild<QAction*>("MenuExit"), &QAction::triggered, this, &QWidget::close);
+    connect(findChild<QAction*>("MenuMonitorPlayer"), &QAction::triggered, this, &TMainForm::MenuMonitorPlayerClick);
 }
 
 void TMainForm::BuildComMenu()
