@@ -33,10 +33,17 @@ TMainForm::TMainForm(const MainFormOptions& options, QWidget* parent)
         m_messages = m_ownMessageSink.get();
     }
     SetTextFaultSink(m_messages);
+    if (m_options.fileDialogs) {
+        m_dialogs = m_options.fileDialogs;
+    } else {
+        m_ownFileDialogs = std::make_unique<QtFileDialogs>(this);
+        m_dialogs = m_ownFileDialogs.get();
+    }
 
     BuildMainMenu();
     BuildControls();
     BuildStatusBar();
+    ConnectFileCommands();
     resize(1100, 700);
 
     m_timer = new QTimer(this);

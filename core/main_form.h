@@ -1,6 +1,8 @@
 #pragma once
 
+#include "core/file_dialogs.h"
 #include "core/tick_clock.h"
+#include "params/parameter_file.h"
 #include "shell/apply_language.h"
 #include "shell/message_sink.h"
 #include "shell/settings.h"
@@ -30,8 +32,9 @@ class QToolButton;
 // What the window is created with. The defaults are those of the real program; tests replace the
 // message sink and keep the timer stopped so they can step ticks themselves.
 struct MainFormOptions {
-    QStringList arguments;              // command-line arguments without the program name
+    QStringList arguments;               // command-line arguments without the program name
     IMessageSink* messageSink = nullptr; // null: real message boxes
+    IFileDialogs* fileDialogs = nullptr; // null: real file dialogs
     bool startTimer = true;
 };
 
@@ -59,8 +62,19 @@ public:
     // Language menu commands.
     void SetLanguage(int index);
 
+    // File commands.
+    void MenuNewClick();
+    void MenuOpenClick(bool fromExeDir);
+    void MenuSaveClick(bool toExeDir);
+    void MenuHistoryClick(int index);
+    void OpenParameterFile(const QString& path);
+    void OpenDroppedFiles(const QStringList& names);
+    const ParameterState& BlockState() const { return m_blockState; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
@@ -110,6 +124,15 @@ private:
     void ReleaseLinkBuffers();
 
     void MenuMonitorPlayerClick();
+    void ConnectFileCommands();
+    void RememberCurrentFile(const QString& path);
+    void ClearNewInstallation();
+    ParameterFileInfo ParameterFileInfoNow() const;
+    void ShowOpenFileError();
+    void ShowParameterFileMessage(ParameterFileMessage message);
+    void Commit();
+    void RecordUndoEntry();
+    void CurveEditorTakeLoadedValues();
 
     // Tick step: the tachometer pulses edit accepts "-1" as a request for "pickup".
     void CheckRpmPulsesPickup();
@@ -120,6 +143,9 @@ private:
     MainFormOptions m_options;
     std::unique_ptr<IMessageSink> m_ownMessageSink;
     IMessageSink* m_messages = nullptr;
+    std::unique_ptr<IFileDialogs> m_ownFileDialogs;
+    IFileDialogs* m_dialogs = nullptr;
+    QString m_dialogFileName; // the file name both file dialogs start with
 
     TickClock m_clock;
     QTimer* m_timer = nullptr;

@@ -26,3 +26,6 @@ void TMainForm::StopMonitorRecorder() {}
 void TMainForm::ClosePorts() {}
 void TMainForm::CollectControls() {}
 void TMainForm::ReleaseLinkBuffers() {}
+void TMainForm::Commit() {}
+void TMainForm::RecordUndoEntry() {}
+void TMainForm::CurveEditorTakeLoadedValues() {}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/rskey.h"
+
 #include "params/parameter_block.h"
 
 #include <QByteArray>
@@ -12,7 +14,7 @@
 // ends. The first number in the file is its format version; files of older program versions are read
 // with conversions.
 
-inline constexpr int kParameterFileVersion = 109;
+inline constexpr int kParameterFileVersion = kRsKey;
 
 // Files of this size and above are refused unread.
 inline constexpr qint64 kMaxParameterFileSize = 10485761;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/rskey.h"
+
 #include <QString>
 #include <QTimeZone>
 
@@ -7,10 +9,8 @@
 #include <span>
 #include <string>
 
-// The program's name and its key: 109 is this program's version, and a unit must report it to be
-// accepted.
+// The program's name as the version texts and files show it.
 inline constexpr const char* kProgramName = "Velmor";
-inline constexpr int kRsKey = 109;
 
 // The unit's information block as the link keeps it: 50 bytes from address 0 of the information space.
 inline constexpr int kUnitInfoSize = 50;
