@@ -14,9 +14,10 @@ public:
     // One tick: returns the new tick count.
     int32_t Advance()
     {
-        const int32_t ticks = m_ticks.load(std::memory_order_relaxed) + 1;
+        // Wraps after years of running rather than overflowing; every user compares differences.
+        const int32_t ticks = int32_t(uint32_t(m_ticks.load(std::memory_order_relaxed)) + 1u);
         m_ticks.store(ticks, std::memory_order_relaxed);
-        m_tmr.store(ticks * kTmrPerTick, std::memory_order_release);
+        m_tmr.store(int32_t(uint32_t(ticks) * uint32_t(kTmrPerTick)), std::memory_order_release);
         return ticks;
     }
 
