@@ -19,11 +19,6 @@ QString HistoryKey(int index)
     return QStringLiteral("MenuHistory%1").arg(index, 2, 10, QLatin1Char('0'));
 }
 
-QString PortKey(int number)
-{
-    return QStringLiteral("COM%1").arg(number);
-}
-
 // The COM number of a PORTS key ("COM7", any case), or 0 when the key is not one.
 int PortNumber(const QString& key)
 {
@@ -79,18 +74,6 @@ void WriteHistory(IniDocument& ini, const FileHistory& history)
     // removed file back, or a moved one twice.
     for (int i = history.Count(); i < FileHistory::kMaxEntries; ++i)
         ini.Remove(kBasic, HistoryKey(i));
-}
-
-void WritePorts(IniDocument& ini, const std::map<int, QString>& ports)
-{
-    for (const QString& key : ini.Keys(kPorts)) {
-        const int number = PortNumber(key);
-        if (number != 0 && !ports.contains(number))
-            ini.Remove(kPorts, key);
-    }
-    for (const auto& [number, device] : ports)
-        if (number >= 1 && number <= kMaxComNumber && !device.isEmpty())
-            ini.SetString(kPorts, PortKey(number), EscapePath(device));
 }
 
 } // namespace
@@ -157,7 +140,9 @@ bool SaveSettings(const SettingsLocation& where, const VelmorSettings& settings)
     ini.SetInteger(kBasic, QStringLiteral("NEWINSTAL"), settings.newInstall);
     ini.SetInteger(kBasic, QStringLiteral("MONITORPLAYER"), settings.monitorPlayer ? 1 : 0);
     WriteHistory(ini, settings.history);
-    WritePorts(ini, settings.ports);
+    // [PORTS] is never written here: its entries belong to the user or to a simulator that maps its
+    // pseudo-terminal while it runs. Writing back the map read at start-up would bring back an entry
+    // that a simulator removed in the meantime, pointing at a terminal that may now be someone else's.
 
     const bool iniWritten = ini.Save(where.iniPath);
     const bool blockWritten = WriteBlockFile(where.blockPath, settings.block);
