@@ -1,6 +1,8 @@
 // Renders the main window without a display and writes it to a PNG, for the README and for looking
 // at the window the way a user sees it: velmor-screenshot OUT.png [language word]
 #include "core/main_form.h"
+#include "platform/port_list_fixed.h"
+#include "platform/serial_memory.h"
 
 #include <QApplication>
 #include <QPixmap>
@@ -21,6 +23,11 @@ int main(int argc, char** argv)
     MainFormOptions options;
     options.arguments = args.mid(1);
     options.startTimer = false;
+    // A picture never touches the machine's serial ports.
+    FixedPortList noPorts;
+    MemorySerialDevices noDevices;
+    options.portList = &noPorts;
+    options.serialFactory = noDevices.Factory();
     TMainForm form(options);
     form.show();
     for (int i = 0; i < 3; ++i) {

@@ -4,6 +4,7 @@
 #include "core/qt_message_sink.h"
 #include "shell/apply_language.h"
 #include "shell/language.h"
+#include "platform/paths.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -43,7 +44,9 @@ TMainForm::TMainForm(const MainFormOptions& options, QWidget* parent)
     BuildMainMenu();
     BuildControls();
     BuildStatusBar();
+    CreateLink();
     ConnectFileCommands();
+    ConnectUnitCommands();
     resize(1100, 700);
 
     m_timer = new QTimer(this);
@@ -108,7 +111,7 @@ void TMainForm::FormCreate()
 
     RefreshDependentControls();
     if (m_testMode)
-        OpenSerialTrace();
+        m_link->Log().OpenFile(LinkLogPath());
 
     findChild<QLabel*>("LabelHourMeter")->show();
     m_groupBoxPlayer->setVisible(m_testMode);
@@ -123,6 +126,7 @@ void TMainForm::FormCreate()
     HideUnusedControls();
 
     m_initialised = true;
+    m_link->Log().Event("FORM Initialised");
 }
 
 void TMainForm::Timer1Timer()
@@ -138,7 +142,7 @@ void TMainForm::Timer1Timer()
 
     LinkStep();
     if (PortListChanged())
-        BuildComMenu();
+        RebuildComMenu();
     CommitPendingEdit();
     UpdateCurveEditor();
     ExpireStatusTexts();

@@ -1,6 +1,10 @@
 #pragma once
 
 #include "core/file_dialogs.h"
+#include "link/ccomcom.h"
+#include "link/search_status.h"
+#include "link/unit_driver.h"
+#include "link/unit_transfer_engine.h"
 #include "core/tick_clock.h"
 #include "params/parameter_file.h"
 #include "shell/apply_language.h"
@@ -18,6 +22,7 @@
 #include <memory>
 
 class QAction;
+class SystemPortList;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -35,13 +40,15 @@ struct MainFormOptions {
     QStringList arguments;               // command-line arguments without the program name
     IMessageSink* messageSink = nullptr; // null: real message boxes
     IFileDialogs* fileDialogs = nullptr; // null: real file dialogs
+    IPortListProvider* portList = nullptr; // null: the system's ports and the [PORTS] map
+    SerialPortFactory serialFactory;       // empty: real serial ports
     bool startTimer = true;
 };
 
 // The main window: owns the parameter block, the device link, the curve editor and every control of
 // the settings screen. Start-up, the 55 ms tick and closing run in a fixed order; each step that
 // belongs to another subsystem is a named member function below.
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, private ILinkStatusSink {
     Q_OBJECT
 public:
     explicit TMainForm(const MainFormOptions& options = {}, QWidget* parent = nullptr);
@@ -57,6 +64,14 @@ public:
     const ParameterBlock& Block() const { return m_block; }
     const VelmorSettings& Settings() const { return m_settings; }
     const StatusSlots& Status() const { return m_statusSlots; }
+    CCOMCOM& Link() { return *m_link; }
+    CUnitDriver& Driver() { return *m_driver; }
+
+    // Unit commands and the COM menu.
+    void MenuReadClick();
+    void MenuVerifyClick();
+    void MenuProgramClick();
+    void MenuCom1Click(int index);
     QLabel* StatusPanel(int index) const { return m_statusPanels.at(index); }
 
     // Language menu commands.
@@ -103,7 +118,6 @@ private:
     void BuildVersionTexts();
     void ReadTestMarker();
     void RefreshDependentControls();
-    void OpenSerialTrace();
     void BuildMonitorTexts();
     void UpdateWindowTitle();
     void InitMonitorPlayer();
@@ -124,6 +138,12 @@ private:
     void ReleaseLinkBuffers();
 
     void MenuMonitorPlayerClick();
+    void CreateLink();
+    void ConnectUnitCommands();
+    void ApplyDriverEvents(const UnitDriverEvents& events);
+    void PresentMonitorPanel();
+    void RebuildComMenu();
+    void ShowLinkStatus(LinkStatusKind kind, const char* text) override;
     void ConnectFileCommands();
     void RememberCurrentFile(const QString& path);
     void ClearNewInstallation();
@@ -146,6 +166,13 @@ private:
     std::unique_ptr<IFileDialogs> m_ownFileDialogs;
     IFileDialogs* m_dialogs = nullptr;
     QString m_dialogFileName; // the file name both file dialogs start with
+
+    std::unique_ptr<IPortListProvider> m_ownPortList;
+    IPortListProvider* m_portList = nullptr;
+    SystemPortList* m_systemPorts = nullptr; // the own port list when it is the system's
+    std::unique_ptr<CCOMCOM> m_link;
+    std::unique_ptr<CUnitTransferEngine> m_transfer;
+    std::unique_ptr<CUnitDriver> m_driver;
 
     TickClock m_clock;
     QTimer* m_timer = nullptr;

@@ -91,6 +91,7 @@ void TMainForm::BuildControls()
     m_gaugeProgram->setMaximumWidth(160);
     statusRow->addWidget(m_gaugeProgram);
     statusRow->addWidget(Named(new QLabel(QStringLiteral("Programmed data error"), central), "LabelEeDataErr"));
+    statusRow->addWidget(Named(new QLabel(central), "LabelCom"));
     statusRow->addStretch(1);
     top->addLayout(statusRow);
 
@@ -142,6 +143,15 @@ void TMainForm::BuildControls()
     testRpm->setValue(5000);
     testGrid->addWidget(testRpm, 1, 1);
     right->addWidget(testBox);
+
+    auto* monitor = Named(new QGroupBox(QStringLiteral("Monitor"), central), "GroupBoxMonitor");
+    auto* monitorGrid = new QGridLayout(monitor);
+    monitorGrid->setVerticalSpacing(2);
+    auto* rpmGauge = Named(new QProgressBar(monitor), "CGaugeRpm");
+    rpmGauge->setTextVisible(false);
+    rpmGauge->setMaximumHeight(10);
+    monitorGrid->addWidget(rpmGauge, 100, 0, 1, 2);
+    right->addWidget(monitor);
 
     auto* testLabels = new QGridLayout;
     for (int i = 1; i <= 8; ++i) {

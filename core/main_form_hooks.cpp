@@ -12,18 +12,12 @@ void TMainForm::ApplyLanguage() { ::ApplyLanguage(*this, LanguageHooksForWindow(
 void TMainForm::RefreshControls() {}
 void TMainForm::ResetUndoHistory() {}
 void TMainForm::RefreshDependentControls() {}
-void TMainForm::OpenSerialTrace() {}
-void TMainForm::BuildMonitorTexts() {}
 void TMainForm::InitMonitorPlayer() {}
 void TMainForm::HideUnusedControls() {}
-void TMainForm::LinkStep() {}
-bool TMainForm::PortListChanged() { return false; }
 void TMainForm::CommitPendingEdit() {}
 void TMainForm::UpdateCurveEditor() {}
-bool TMainForm::UnitConnected() const { return false; }
 void TMainForm::ReplayMonitorEvents() {}
 void TMainForm::StopMonitorRecorder() {}
-void TMainForm::ClosePorts() {}
 void TMainForm::CollectControls() {}
 void TMainForm::ReleaseLinkBuffers() {}
 void TMainForm::Commit() {}

@@ -4,6 +4,7 @@
 #include "core/main_form.h"
 
 #include "params/normalize_parameters.h"
+#include "platform/port_list_system.h"
 #include "platform/screens.h"
 #include "shell/language.h"
 #include "shell/settings_test_marker.h"
@@ -32,6 +33,10 @@ void TMainForm::LoadSettings()
     else
         move(w.left, w.top);
     SetCurrentLanguage(m_settings.language);
+    m_link->SetPortSelection(m_settings.comPort);
+    m_link->SetNextPort(m_settings.comPortAuto);
+    if (m_systemPorts)
+        m_systemPorts->SetMappedPorts(m_settings.ports);
     m_block.bytes = m_settings.block;
     NormalizeBlock();
     m_groupBoxPlayer->setVisible(m_settings.monitorPlayer);
@@ -42,6 +47,8 @@ void TMainForm::SaveSettings()
 {
     m_settings.window = { x(), y(), width(), height() };
     m_settings.language = CurrentLanguage();
+    m_settings.comPort = m_link->PortSelection();
+    m_settings.comPortAuto = m_link->NextPort();
     m_settings.monitorPlayer = !m_groupBoxPlayer->isHidden();
     m_settings.block = m_block.bytes;
     ::SaveSettings(m_settingsWhere, m_settings);

@@ -3,7 +3,6 @@
 
 #include "core/main_form.h"
 
-#include "shell/window_title.h"
 
 #include <QLabel>
 #include <QPalette>
@@ -18,6 +17,8 @@ QColor ToColor(StatusColour colour, const QPalette& palette)
         return Qt::black;
     case StatusColour::ButtonFace:
         return palette.color(QPalette::Button);
+    case StatusColour::White:
+        return Qt::white;
     case StatusColour::Red:
         return QColor(0xff, 0x00, 0x00);
     case StatusColour::Yellow:
@@ -78,9 +79,4 @@ void TMainForm::BuildVersionTexts()
 QString TMainForm::UnitVersionText() const
 {
     return m_versionTexts.UnitVersionText();
-}
-
-void TMainForm::UpdateWindowTitle()
-{
-    setWindowTitle(WindowTitle(m_settings.file, false));
 }

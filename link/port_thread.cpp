@@ -10,13 +10,13 @@ namespace
 class QtPortThread : public IPortThread
 {
 public:
-    explicit QtPortThread(std::function<void()> body)
+    QtPortThread(std::function<void()> body, unsigned stackBytes)
     {
         m_thread.reset(QThread::create([this, work = std::move(body)] {
             work();
             m_bodyDone.store(true, std::memory_order_release);
         }));
-        m_thread->setStackSize(kPortThreadStackBytes);
+        m_thread->setStackSize(stackBytes);
     }
     ~QtPortThread() override { Join(); }
 
@@ -44,10 +44,10 @@ private:
 
 } // namespace
 
-PortThreadStarter QtPortThreadStarter()
+PortThreadStarter QtPortThreadStarter(unsigned stackBytes)
 {
-    return [](std::function<void()> body) -> std::unique_ptr<IPortThread> {
-        auto thread = std::make_unique<QtPortThread>(std::move(body));
+    return [stackBytes](std::function<void()> body) -> std::unique_ptr<IPortThread> {
+        auto thread = std::make_unique<QtPortThread>(std::move(body), stackBytes);
         if (!thread->Start())
             return nullptr;
         return thread;

@@ -16,5 +16,6 @@ public:
 using PortThreadStarter = std::function<std::unique_ptr<IPortThread>(std::function<void()> body)>;
 
 // Port threads are QThreads without an event loop (QSerialPort is used synchronously on them).
+// The transfer worker is started the same way, with a larger stack.
 constexpr unsigned kPortThreadStackBytes = 128 * 1024;
-PortThreadStarter QtPortThreadStarter();
+PortThreadStarter QtPortThreadStarter(unsigned stackBytes = kPortThreadStackBytes);

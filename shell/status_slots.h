@@ -8,7 +8,7 @@
 
 // Colours of a status label. ButtonFace is the desktop's own button colour, so information texts
 // follow the theme; the window maps each value to a real colour when it paints.
-enum class StatusColour { Black, ButtonFace, Red, Yellow, Green };
+enum class StatusColour { Black, White, ButtonFace, Red, Yellow, Green };
 
 // "Keep" for a colour argument of ShowStatus: the label keeps the colour it has.
 inline constexpr std::optional<StatusColour> kKeepColour = std::nullopt;

@@ -144,7 +144,7 @@ void UnitState::TakeMonitorRequest(int address, const std::uint8_t* bytes, int c
 {
     if (address > kRequestTestBits || address + count <= kRequestTestBits)
         return;
-    const int bits = bytes[kRequestTestBits - address] & (kTestIgnition | kTestPowerOutput | kTestRpm);
+    const int bits = bytes[kRequestTestBits - address] & (kTestIgnition | kTestPowerOut | kTestRpm);
     if (bits != 0)
         m_engine.StartTests(bits, now);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/monitor_block.h"
+
 #include "params/parameter_block.h"
 #include "sim/information_block.h"
 #include "sim/unit_config.h"
@@ -9,7 +11,6 @@
 #include <cstdint>
 
 constexpr int kUnitMemorySize = 8000;
-constexpr int kMonitorBlockSize = 50;
 using MonitorBlock = std::array<std::uint8_t, kMonitorBlockSize>;
 
 // Positions in the monitor block (words are little-endian).

@@ -88,7 +88,7 @@ void VirtualEngine::Restart(SimTime now)
 void VirtualEngine::StartTests(int bits, SimTime now)
 {
     m_state.lastTestBits = bits;
-    const int flags[3] = { kTestIgnition, kTestPowerOutput, kTestRpm };
+    const int flags[3] = { kTestIgnition, kTestPowerOut, kTestRpm };
     for (int i = 0; i < 3; ++i)
         if (bits & flags[i])
             m_testUntil[i] = now + kTestDurationMs;

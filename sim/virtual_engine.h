@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/monitor_block.h"
+
 #include "params/parameter_block.h"
 #include "sim/sim_random.h"
 #include "sim/unit_config.h"
@@ -18,10 +20,7 @@ struct AdvanceResult {
 // count is kept within 2..15 and points that do not rise in speed are taken as steps.
 AdvanceResult ComputeAdvance(const ParameterBlock& parameters, int set, int rpm);
 
-// Test commands of the PC's monitor request (request byte 20).
-constexpr int kTestIgnition = 1;
-constexpr int kTestPowerOutput = 2;
-constexpr int kTestRpm = 4;
+// Test commands of the PC's monitor request (request byte 20): kTestIgnition, kTestPowerOut, kTestRpm.
 
 // What the unit sees of the engine and its own outputs at one moment.
 struct EngineState {

@@ -2,6 +2,8 @@
 
 #include "core/file_dialogs.h"
 #include "core/main_form.h"
+#include "platform/port_list_fixed.h"
+#include "platform/serial_memory.h"
 #include "shell/language.h"
 #include "tests/support/message_sink_capture.h"
 #include "tests/support/temp_folder.h"
@@ -47,6 +49,8 @@ protected:
             options.messageSink = &messages;
             options.fileDialogs = &dialogs;
             options.startTimer = false;
+            options.portList = &ports;
+            options.serialFactory = devices.Factory();
             m_form = std::make_unique<TMainForm>(options);
         }
         return *m_form;
@@ -57,6 +61,9 @@ protected:
         return config.path() + "/Kordanex/Velmor/109/" + QString::fromLatin1(name);
     }
 
+    // No system port is ever opened: the window sees only these in-memory ports.
+    FixedPortList ports;
+    MemorySerialDevices devices;
     TempFolder config;
     TempFolder files;
     MessageSinkCapture messages;

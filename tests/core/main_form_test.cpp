@@ -1,5 +1,7 @@
 #include "core/command_line.h"
 #include "core/main_form.h"
+#include "platform/port_list_fixed.h"
+#include "platform/serial_memory.h"
 #include "shell/language.h"
 #include "tests/support/message_sink_capture.h"
 
@@ -49,10 +51,14 @@ protected:
         options.arguments = arguments;
         options.messageSink = &messages;
         options.startTimer = false;
+        options.portList = &ports;
+        options.serialFactory = devices.Factory();
         return std::make_unique<TMainForm>(options);
     }
 
     MessageSinkCapture messages;
+    FixedPortList ports;
+    MemorySerialDevices devices;
 };
 
 TEST_F(MainFormTest, TicksAdvanceTheLinkClockByFiftyMilliseconds)
@@ -140,10 +146,14 @@ protected:
         options.arguments = arguments;
         options.messageSink = &messages;
         options.startTimer = false;
+        options.portList = &ports;
+        options.serialFactory = devices.Factory();
         return std::make_unique<TMainForm>(options);
     }
 
     MessageSinkCapture messages;
+    FixedPortList ports;
+    MemorySerialDevices devices;
 };
 
 TEST_F(MainFormLanguageTest, FirstArgumentChoosesTheLanguageAtStartUp)

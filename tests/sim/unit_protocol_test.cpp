@@ -135,7 +135,7 @@ TEST_P(UnitProtocol, TestBitsOfTheMonitorRequestRunForTheirTime)
 {
     const int testSpeed = m_bench.Unit().Parameters()[ParamIndex::kTestSpeed] * 100;
     Bytes request(8000, 0);
-    request[kRequestTestBits] = kTestRpm | kTestPowerOutput;
+    request[kRequestTestBits] = kTestRpm | kTestPowerOut;
     request[49] = kRsKey;
     ASSERT_TRUE(RunPcJob(m_bench, m_config, PcJob::Monitor, 0, 50, request).ok);
 
