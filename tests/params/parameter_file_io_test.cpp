@@ -1,3 +1,4 @@
+#include "tests/support/file_size_limit.h"
 #include "tests/params/parameter_file_fixtures.h"
 #include "tests/support/temp_folder.h"
 
@@ -11,34 +12,6 @@
 #include <unistd.h>
 
 using namespace ParamIndex;
-
-namespace
-{
-
-// Makes every write past `bytes` fail as on a full disk, for the life of the object.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_savedSignal = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_savedSignal);
-    }
-
-private:
-    rlimit m_saved {};
-    void (*m_savedSignal)(int) = nullptr;
-};
-
-} // namespace
 
 struct SampleCase {
     std::string name;

@@ -1,3 +1,4 @@
+#include "tests/support/file_size_limit.h"
 #include "platform/atomic_file.h"
 
 #include "tests/support/temp_folder.h"
@@ -12,28 +13,6 @@
 namespace
 {
 
-// Makes every write past `bytes` fail as on a full disk, for the life of the object.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_savedSignal = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_savedSignal);
-    }
-
-private:
-    rlimit m_saved {};
-    void (*m_savedSignal)(int) = nullptr;
-};
 
 QStringList FilesIn(const TempFolder& folder)
 {

@@ -1,3 +1,4 @@
+#include "tests/support/file_size_limit.h"
 #include "shell/settings.h"
 
 #include "tests/support/temp_folder.h"
@@ -221,28 +222,6 @@ TEST_F(SettingsTest, FolderThatCannotBeMadeGivesDefaultsAndAFailedSave)
     EXPECT_EQ(m_base.read("taken"), "a file where the folder should be");
 }
 
-// Makes every write past `bytes` fail as on a full disk, for the life of the object.
-class DiskFull
-{
-public:
-    explicit DiskFull(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_savedSignal = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~DiskFull()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_savedSignal);
-    }
-
-private:
-    rlimit m_saved {};
-    void (*m_savedSignal)(int) = nullptr;
-};
 
 TEST_F(SettingsTest, FailedSaveLeavesTheFilesThatWereThere)
 {
@@ -257,7 +236,7 @@ TEST_F(SettingsTest, FailedSaveLeavesTheFilesThatWereThere)
     after.block.fill(1);
     bool saved = true;
     {
-        DiskFull full(100);
+        FileSizeLimit full(100);
         saved = SaveSettings(Where(), after);
     }
 
