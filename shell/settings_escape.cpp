@@ -41,21 +41,50 @@ int HexCode(const QString& value, qsizetype from)
     return code;
 }
 
+void AppendCode(QString& out, QChar c)
+{
+    out += QStringLiteral("\\x") + QString::number(c.unicode(), 16).rightJustified(4, u'0').toUpper();
+}
+
+void AppendEscaped(QString& out, QChar c)
+{
+    if (c == kBackslash)
+        out += QStringLiteral("\\\\");
+    else if (c.unicode() > 0xFF || c.unicode() < 0x20)
+        AppendCode(out, c);
+    else
+        out += c;
+}
+
+// The escaped text; the first and the last character may be asked for as codes.
+QString Escaped(const QString& path, bool codeFirst, bool codeLast)
+{
+    QString out;
+    out.reserve(path.size());
+    const qsizetype last = path.size() - 1;
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        if ((i == 0 && codeFirst) || (i == last && codeLast))
+            AppendCode(out, path[i]);
+        else
+            AppendEscaped(out, path[i]);
+    }
+    return out;
+}
+
 } // namespace
 
 QString EscapePath(const QString& path)
 {
-    QString out;
-    out.reserve(path.size());
-    for (const QChar c : path) {
-        if (c == kBackslash)
-            out += QStringLiteral("\\\\");
-        else if (c.unicode() > 0xFF || c.unicode() < 0x20)
-            out += QStringLiteral("\\x") + QString::number(c.unicode(), 16).rightJustified(4, u'0').toUpper();
-        else
-            out += c;
-    }
-    return out;
+    if (path.isEmpty())
+        return path;
+    // The settings file drops white space around a value, and a value that looks plain is read
+    // unchanged. Writing the first or last character as a code keeps both from changing the path: a
+    // code starts with "\x", which no plain path does, and ends with a hex digit.
+    const bool codeLast = path.back().isSpace();
+    const QString out = Escaped(path, false, codeLast);
+    if (!LooksLikePlainPath(out) && !path.front().isSpace())
+        return out;
+    return Escaped(path, true, codeLast);
 }
 
 QString UnescapePath(const QString& stored)

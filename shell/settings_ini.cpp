@@ -74,7 +74,10 @@ QByteArray IniDocument::Serialize() const
 {
     QByteArray out;
     for (const Section& section : m_sections) {
-        if (!section.name.isEmpty())
+        // Only the lines before the first header have no header of their own. A later section keeps
+        // its header even when its name is empty ("[]" or a lone "["), or its keys would join the
+        // section before it when the file is read again.
+        if (!section.name.isEmpty() || &section != &m_sections.front())
             out += '[' + section.name.toLatin1() + ']' + kLineEnd;
         for (const Line& line : section.lines) {
             if (line.key.isEmpty())
