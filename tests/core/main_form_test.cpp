@@ -1,5 +1,6 @@
 #include "core/command_line.h"
 #include "core/main_form.h"
+#include "tests/core/main_form_fixture.h"
 #include "platform/port_list_fixed.h"
 #include "platform/serial_memory.h"
 #include "shell/language.h"
@@ -43,27 +44,11 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, LanguageArgument,
         LanguageArgumentCase { "SecondArgumentNeverRead", { "foo", "DEUTSCH" }, std::nullopt }),
     [](const auto& c) { return std::string(c.param.name); });
 
-class MainFormTest : public ::testing::Test {
-protected:
-    std::unique_ptr<TMainForm> Create(const QStringList& arguments = {})
-    {
-        MainFormOptions options;
-        options.arguments = arguments;
-        options.messageSink = &messages;
-        options.startTimer = false;
-        options.portList = &ports;
-        options.serialFactory = devices.Factory();
-        return std::make_unique<TMainForm>(options);
-    }
-
-    MessageSinkCapture messages;
-    FixedPortList ports;
-    MemorySerialDevices devices;
-};
+using MainFormTest = MainFormFixture;
 
 TEST_F(MainFormTest, TicksAdvanceTheLinkClockByFiftyMilliseconds)
 {
-    auto form = Create();
+    TMainForm* form = &Form();
     ASSERT_TRUE(form->Initialised());
     for (int i = 0; i < 7; ++i)
         form->Timer1Timer();
@@ -73,7 +58,7 @@ TEST_F(MainFormTest, TicksAdvanceTheLinkClockByFiftyMilliseconds)
 
 TEST_F(MainFormTest, MenuHasEveryCommandWithItsShortcut)
 {
-    auto form = Create();
+    TMainForm* form = &Form();
     const std::pair<const char*, QKeySequence> items[] = {
         { "MenuNew", QKeySequence("Ctrl+N") }, { "MenuOpen", QKeySequence("F3") },
         { "MenuOpenExeDir", QKeySequence("Ctrl+F3") }, { "MenuSave", QKeySequence("F2") },
@@ -96,7 +81,7 @@ TEST_F(MainFormTest, MenuHasEveryCommandWithItsShortcut)
 
 TEST_F(MainFormTest, UnitCommandsStayDisabledWithoutAUnit)
 {
-    auto form = Create();
+    TMainForm* form = &Form();
     form->Timer1Timer();
     for (const char* name : { "MenuRead", "MenuVerify", "MenuProgram", "MenuReset" })
         EXPECT_FALSE(form->findChild<QAction*>(name)->isEnabled()) << name;
@@ -104,7 +89,7 @@ TEST_F(MainFormTest, UnitCommandsStayDisabledWithoutAUnit)
 
 TEST_F(MainFormTest, MinusOneInTachometerPulsesBecomesPickupWithinOneTick)
 {
-    auto form = Create();
+    TMainForm* form = &Form();
     auto* edit = form->findChild<QLineEdit*>("EditRpmPulsu");
     edit->setText("-1");
     form->Timer1Timer();
@@ -114,18 +99,18 @@ TEST_F(MainFormTest, MinusOneInTachometerPulsesBecomesPickupWithinOneTick)
 
 TEST_F(MainFormTest, HintGoesToStatusPanelZeroAndAnEmptyHintClearsIt)
 {
-    auto form = Create();
+    TMainForm* form = &Form();
     QStatusTipEvent tip("Open file with parametrs");
-    QApplication::sendEvent(form.get(), &tip);
+    QApplication::sendEvent(form, &tip);
     EXPECT_EQ(form->StatusPanel(0)->text(), "Open file with parametrs");
     QStatusTipEvent none(QString {});
-    QApplication::sendEvent(form.get(), &none);
+    QApplication::sendEvent(form, &none);
     EXPECT_EQ(form->StatusPanel(0)->text(), "");
 }
 
 TEST_F(MainFormTest, TestLabelsAndPlayerHiddenOutsideTestMode)
 {
-    auto form = Create();
+    TMainForm* form = &Form();
     form->show();
     EXPECT_FALSE(form->TestMode());
     EXPECT_FALSE(form->findChild<QLabel*>("LabelTest1")->isVisible());
@@ -136,29 +121,11 @@ TEST_F(MainFormTest, TestLabelsAndPlayerHiddenOutsideTestMode)
 
 namespace {
 
-class MainFormLanguageTest : public ::testing::Test {
-protected:
-    void TearDown() override { SetCurrentLanguage(kEnglish); }
-
-    std::unique_ptr<TMainForm> Create(const QStringList& arguments)
-    {
-        MainFormOptions options;
-        options.arguments = arguments;
-        options.messageSink = &messages;
-        options.startTimer = false;
-        options.portList = &ports;
-        options.serialFactory = devices.Factory();
-        return std::make_unique<TMainForm>(options);
-    }
-
-    MessageSinkCapture messages;
-    FixedPortList ports;
-    MemorySerialDevices devices;
-};
+using MainFormLanguageTest = MainFormFixture;
 
 TEST_F(MainFormLanguageTest, FirstArgumentChoosesTheLanguageAtStartUp)
 {
-    auto form = Create({ "CESKY", "ENGLISH" });
+    TMainForm* form = &Form({ "CESKY", "ENGLISH" });
     EXPECT_EQ(CurrentLanguage(), kCzech);
     EXPECT_EQ(form->findChild<QPushButton*>("ButtonRead")->text(), QString::fromUtf8("&Číst"));
     EXPECT_TRUE(form->findChild<QAction*>("MenuCzech")->isChecked());
@@ -167,14 +134,14 @@ TEST_F(MainFormLanguageTest, FirstArgumentChoosesTheLanguageAtStartUp)
 TEST_F(MainFormLanguageTest, LowerCaseArgumentKeepsTheLanguage)
 {
     SetCurrentLanguage(kGerman);
-    auto form = Create({ "english" });
+    TMainForm* form = &Form({ "english" });
     EXPECT_EQ(CurrentLanguage(), kGerman);
     EXPECT_EQ(form->findChild<QAction*>("MenuFile")->text(), "&Datei");
 }
 
 TEST_F(MainFormLanguageTest, LanguageMenuRetitlesMenusButtonsAndHints)
 {
-    auto form = Create({ "ENGLISH" });
+    TMainForm* form = &Form({ "ENGLISH" });
     form->findChild<QAction*>("MenuGerman")->trigger();
     EXPECT_EQ(CurrentLanguage(), kGerman);
     EXPECT_EQ(form->findChild<QPushButton*>("ButtonRead")->text(), "&Lesen");
