@@ -57,7 +57,7 @@ class MonitorVoltageTest : public MonitorPresenterTest, public ::testing::WithPa
 TEST_P(MonitorVoltageTest, VoltageIsColouredByItsBand)
 {
     SetWord(MonitorOffset::kMillivolts, GetParam().millivolts);
-    const MonitorLabel& label = Present()[MonitorLabelId::Napeti];
+    const MonitorLabel label = Present()[MonitorLabelId::Napeti];
     EXPECT_EQ(label.text, QString::fromLatin1(GetParam().text));
     EXPECT_EQ(label.background, GetParam().colour);
     EXPECT_STREQ(label.name, "LabelNapeti");
