@@ -1,3 +1,4 @@
+#include "tests/shell/language_fixture.h"
 #include "shell/language.h"
 
 #include "tests/support/message_sink_capture.h"
@@ -17,24 +18,10 @@ std::string Repeat(const std::string& piece, int times)
     return text;
 }
 
-class LanguageFault : public ::testing::Test
+class LanguageFault : public LanguageFixture
 {
 protected:
-    void SetUp() override
-    {
-        SetCurrentLanguage(kGerman);
-        m_previousSink = SetTextFaultSink(&m_faults);
-    }
-    void TearDown() override
-    {
-        SetTextFaultSink(m_previousSink);
-        SetCurrentLanguage(kEnglish);
-    }
-
-    MessageSinkCapture m_faults;
-
-private:
-    IMessageSink* m_previousSink = nullptr;
+    LanguageFault() : LanguageFixture(kGerman) {}
 };
 
 struct FaultCase {

@@ -1,3 +1,4 @@
+#include "tests/shell/language_fixture.h"
 #include "shell/language.h"
 
 #include "tests/support/message_sink_capture.h"
@@ -10,24 +11,10 @@
 namespace
 {
 
-class LanguageSelect : public ::testing::Test
+class LanguageSelect : public LanguageFixture
 {
 protected:
-    void SetUp() override
-    {
-        SetCurrentLanguage(kEnglish);
-        m_previousSink = SetTextFaultSink(&m_faults);
-    }
-    void TearDown() override
-    {
-        SetTextFaultSink(m_previousSink);
-        SetCurrentLanguage(kEnglish);
-    }
-
-    MessageSinkCapture m_faults;
-
-private:
-    IMessageSink* m_previousSink = nullptr;
+    LanguageSelect() : LanguageFixture(kEnglish) {}
 };
 
 struct SelectCase {
