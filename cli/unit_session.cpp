@@ -129,21 +129,33 @@ SessionResult UnitSession::RunRequest(int code)
     ClearResult(m_status, m_ticks);
     m_status.StartGauge();
     m_driver->Request(code);
+    return TickUntil(
+        [this]() -> std::optional<SessionResult> {
+            if (m_unmatched)
+                return SessionResult::UnitMismatch;
+            if (m_driver->PendingRequest() == UnitRequest::kNone && Idle())
+                return ResultOfSlot();
+            return std::nullopt;
+        },
+        QStringLiteral("The unit was lost."), QStringLiteral("The operation did not end in time."));
+}
+
+SessionResult UnitSession::TickUntil(
+    const std::function<std::optional<SessionResult>()>& finished, const QString& lost, const QString& late)
+{
     const int limit = m_ticks + kOperationTicks;
     while (m_ticks < limit) {
         if (m_options.pause)
             m_options.pause();
         Tick();
         if (!m_driver->UnitConnected()) {
-            Say(QStringLiteral("The unit was lost."));
+            Say(lost);
             return SessionResult::Failed;
         }
-        if (m_unmatched)
-            return SessionResult::UnitMismatch;
-        if (m_driver->PendingRequest() == UnitRequest::kNone && Idle())
-            return ResultOfSlot();
+        if (const std::optional<SessionResult> result = finished())
+            return *result;
     }
-    Say(QStringLiteral("The operation did not end in time."));
+    Say(late);
     return SessionResult::Failed;
 }
 
@@ -179,20 +191,14 @@ SessionResult UnitSession::Program(const ParameterBlock& block)
     if (!m_driver->ProgramDone())
         return SessionResult::Failed;
     // The unit saves what it was given; the monitor exchanges count the saving down.
-    const int limit = m_ticks + kOperationTicks;
-    while (m_ticks < limit) {
-        if (m_options.pause)
-            m_options.pause();
-        Tick();
-        if (!m_driver->UnitConnected()) {
-            Say(QStringLiteral("The unit was lost while saving."));
-            return SessionResult::Failed;
-        }
-        if (!m_driver->ProgramDone())
-            return m_blockState.unitCopyValid && m_blockState.unitCopy == m_block ? SessionResult::Ok : SessionResult::Failed;
-    }
-    Say(QStringLiteral("The unit did not finish saving in time."));
-    return SessionResult::Failed;
+    return TickUntil(
+        [this]() -> std::optional<SessionResult> {
+            if (m_driver->ProgramDone())
+                return std::nullopt;
+            return m_blockState.unitCopyValid && m_blockState.unitCopy == m_block ? SessionResult::Ok
+                                                                                   : SessionResult::Failed;
+        },
+        QStringLiteral("The unit was lost while saving."), QStringLiteral("The unit did not finish saving in time."));
 }
 
 SessionResult UnitSession::Reset()

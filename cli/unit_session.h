@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "link/ccomcom.h"
 #include "link/monitor_presenter.h"
 #include "link/search_status.h"
@@ -83,6 +85,10 @@ private:
     void ReportResultSlot();
     // Leaves the request and ticks until the driver has taken it and is idle again.
     SessionResult RunRequest(int code);
+    // Ticks until `finished` gives a result, for at most one operation's time. A lost unit or the
+    // time running out gives Failed, with `lost` or `late` said to the user.
+    SessionResult TickUntil(const std::function<std::optional<SessionResult>()>& finished, const QString& lost,
+        const QString& late);
     bool Idle() const;
     // The unit's information block says it may not be read.
     bool ReadingLocked() const;
