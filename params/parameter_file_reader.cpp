@@ -40,7 +40,9 @@ public:
     void Run()
     {
         QByteArrayView word;
-        while (m_scanner.NextWord(word))
+        // The settings end where the version texts begin: the unit's name and program texts that
+        // follow are free text, and a word such as "AB" or "RPM" in them must not change a setting.
+        while (m_scanner.NextWord(word) && word != "VERSIONS")
             Keyword(std::string_view(word.data(), static_cast<std::size_t>(word.size())));
         ConvertOlderFormat();
     }

@@ -30,6 +30,19 @@ TEST(ReadParameterFile, WrittenBlocksReadBackUnchanged)
     }
 }
 
+TEST(ReadParameterFile, UnitTextsAfterTheSettingsNeverChangeASetting)
+{
+    // Unit names and program texts are free text written after the settings; keywords inside them
+    // would otherwise be read as settings (here: set B, no reading, the pickup speed).
+    ParameterFileInfo info = SampleInfo();
+    info.unitProgramVersion = "TRX09 AB 1 NO_READING 1";
+    info.unitInformation[0] = "CDI RPM 3000 110";
+    const ParameterBlock written = DefaultBlock();
+    ParameterBlock read = DefaultBlock();
+    ReadParameterFile(WriteParameterFile(written, info), read);
+    EXPECT_EQ(read, written);
+}
+
 TEST(ReadParameterFile, BikeResetsEverySettingTheFileDoesNotNameToTheBikesDefaults)
 {
     ParameterBlock block = ChangedBlock();
