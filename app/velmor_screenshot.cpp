@@ -28,6 +28,8 @@ int main(int argc, char** argv)
     MemorySerialDevices noDevices;
     options.portList = &noPorts;
     options.serialFactory = noDevices.Factory();
+    // Nor does it take the port hand-over socket from a Velmor that runs beside it.
+    options.handoverListen = false;
     TMainForm form(options);
     form.show();
     for (int i = 0; i < 3; ++i) {

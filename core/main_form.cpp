@@ -55,6 +55,7 @@ TMainForm::TMainForm(const MainFormOptions& options, QWidget* parent)
     connect(m_timer, &QTimer::timeout, this, &TMainForm::Timer1Timer);
 
     FormCreate();
+    StartHandoverListener();
     if (m_options.startTimer)
         m_timer->start();
 }
@@ -179,6 +180,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
 void TMainForm::FormClose()
 {
     StopMonitorRecorder();
+    StopHandoverListener();
     ClosePorts();
     CollectControls();
     NormalizeBlock();

@@ -7,6 +7,7 @@
 #include "link/unit_transfer_engine.h"
 #include "core/tick_clock.h"
 #include "params/parameter_file.h"
+#include "platform/handover_socket.h"
 #include "shell/apply_language.h"
 #include "shell/message_sink.h"
 #include "shell/settings.h"
@@ -43,6 +44,10 @@ struct MainFormOptions {
     IPortListProvider* portList = nullptr; // null: the system's ports and the [PORTS] map
     SerialPortFactory serialFactory;       // empty: real serial ports
     bool startTimer = true;
+    // The local socket on which the bootloader tool borrows the port: empty, this user's name
+    // (HandoverSocketName); handoverListen false, no socket at all.
+    QString handoverSocket;
+    bool handoverListen = true;
 };
 
 // The main window: owns the parameter block, the device link, the curve editor and every control of
@@ -73,6 +78,17 @@ public:
     void MenuProgramClick();
     void MenuCom1Click(int index);
     QLabel* StatusPanel(int index) const { return m_statusPanels.at(index); }
+
+    // The bootloader tool's message (a COM port number and a BootloaderCode): releases the port to
+    // it, resets the unit and releases, or takes the port back. Runs on the window thread between
+    // ticks; the hand-over socket delivers here.
+    void BootloaderMessage(int port, uint32_t code);
+#ifdef Q_OS_WIN
+    // The bootloader tool's window message (WM_APP + 0x309: port number, code) on Windows.
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+#endif
+    // The hand-over socket while this window listens on it; null otherwise.
+    const HandoverListener* Handover() const { return m_handover.get(); }
 
     // Language menu commands.
     void SetLanguage(int index);
@@ -141,6 +157,9 @@ private:
     void CreateLink();
     void ConnectUnitCommands();
     void ApplyDriverEvents(const UnitDriverEvents& events);
+    void StartHandoverListener();
+    void StopHandoverListener();
+    void ShowComLabelNow();
     void PresentMonitorPanel();
     void RebuildComMenu();
     void ShowLinkStatus(LinkStatusKind kind, const char* text) override;
@@ -173,6 +192,8 @@ private:
     std::unique_ptr<CCOMCOM> m_link;
     std::unique_ptr<CUnitTransferEngine> m_transfer;
     std::unique_ptr<CUnitDriver> m_driver;
+    // Declared after the driver so that it goes first: no message can reach a destroyed driver.
+    std::unique_ptr<HandoverListener> m_handover;
 
     TickClock m_clock;
     QTimer* m_timer = nullptr;

@@ -1,0 +1,74 @@
+// The window's side of the port hand-over: the maker's bootloader tool borrows the serial port while
+// Velmor runs. Its messages arrive on the hand-over socket, on the window thread between ticks; the
+// driver decides what they mean, the window shows the result at once.
+
+#include "core/main_form.h"
+
+#include "link/unit_com_label.h"
+#include "platform/handover_socket.h"
+
+#include <QLabel>
+
+#include <array>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+void TMainForm::BootloaderMessage(int port, uint32_t code)
+{
+    const bool wasOffline = m_driver->Offline();
+    ApplyDriverEvents(m_driver->BootloaderMessage(port, code));
+    if (m_driver->Offline() != wasOffline)
+        ShowComLabelNow();
+}
+
+#ifdef Q_OS_WIN
+bool TMainForm::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
+{
+    // The message is posted, so it arrives here on the window thread between ticks.
+    constexpr UINT kBootloaderMessage = WM_APP + 0x309;
+    const MSG* msg = static_cast<const MSG*>(message);
+    if (eventType == "windows_generic_MSG" && msg->message == kBootloaderMessage) {
+        BootloaderMessage(static_cast<int>(msg->wParam), static_cast<uint32_t>(msg->lParam));
+        *result = 0;
+        return true;
+    }
+    return QMainWindow::nativeEvent(eventType, message, result);
+}
+#endif
+
+void TMainForm::ShowComLabelNow()
+{
+    // The driver renews the COM label on its next step. Written here from the same facts, so that
+    // the label never names the port as Velmor's once it has been lent out, not even for one tick.
+    // Either way of changing the offline state leaves no unit connected.
+    std::array<int, CCOMSEARCH::kSlotCount> slotPorts {};
+    for (int slot = 0; slot < CCOMSEARCH::kSlotCount; ++slot)
+        slotPorts[static_cast<std::size_t>(slot)] = m_link->Slot(slot).port;
+    findChild<QLabel*>("LabelCom")->setText(
+        ComLabelWithoutUnit(m_driver->Offline(), m_driver->ReleasedPort(), m_link->PortSelection(), slotPorts));
+}
+
+void TMainForm::StartHandoverListener()
+{
+    if (!m_options.handoverListen)
+        return;
+    const QString name = m_options.handoverSocket.isEmpty() ? HandoverSocketName() : m_options.handoverSocket;
+    auto listener = std::make_unique<HandoverListener>();
+    if (listener->Listen(name) != HandoverListenResult::Listening) {
+        // A second Velmor of the same user leaves the port hand-over to the first one.
+        m_link->Log().Event("Hand-over socket not used: %s", qPrintable(listener->ErrorText()));
+        return;
+    }
+    connect(listener.get(), &HandoverListener::MessageReceived, this,
+        [this](int port, quint32 code) { BootloaderMessage(port, code); });
+    m_handover = std::move(listener);
+    m_link->Log().Event("Hand-over socket %s", qPrintable(m_handover->FullName()));
+}
+
+void TMainForm::StopHandoverListener()
+{
+    // Before the ports close: a late "take back" must not let the link open them again.
+    m_handover.reset();
+}
