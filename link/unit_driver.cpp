@@ -231,6 +231,8 @@ void CUnitDriver::TakeRequestOrPoll()
 {
     m_attempts = 0;
     if (m_request != UnitRequest::kNone) {
+        // The new operation's start text takes the label over from the last outcome.
+        m_outcomeShownUntil.reset();
         m_state = m_request;
         m_programAll = m_requestProgramAll;
         m_request = UnitRequest::kNone;
@@ -373,7 +375,7 @@ bool CUnitDriver::ReadingAllowed() const
 void CUnitDriver::ShowSaving()
 {
     if (m_savingCountdown > 0) {
-        if (m_engine.Job() == 0) {
+        if (m_engine.Job() == 0 && !OutcomeInView()) {
             ShowInfo(kStatusSaving);
             m_status.SetGaugeProgress((kSavingScale - m_savingCountdown) * 100 / kSavingScale);
         }
@@ -384,7 +386,7 @@ void CUnitDriver::ShowSaving()
     m_blockState.unitCopyValid = true;
     RefreshCongruence();
     m_programDone = false;
-    ShowInfo(kStatusProgramOk);
+    ShowOutcome(kStatusProgramOk);
     m_status.SetGaugeProgress(100);
 }
 
@@ -409,9 +411,28 @@ void CUnitDriver::ShowInfo(const char* text)
     ShowResultInfo(m_status, text, m_now);
 }
 
+void CUnitDriver::ShowOutcome(const char* text)
+{
+    ShowResultInfo(m_status, text, m_now);
+    KeepOutcomeInView();
+}
+
 void CUnitDriver::ShowError(const char* text)
 {
     ShowResultError(m_status, text, m_now);
+    KeepOutcomeInView();
+}
+
+void CUnitDriver::KeepOutcomeInView()
+{
+    // As long as the label itself shows the text; counted on the wrapping tick count.
+    constexpr uint32_t kTicks = kResultDurationMs / StatusSlots::kMsPerTick;
+    m_outcomeShownUntil = static_cast<int32_t>(static_cast<uint32_t>(m_now) + kTicks);
+}
+
+bool CUnitDriver::OutcomeInView() const
+{
+    return m_outcomeShownUntil && TicksSince(m_now, *m_outcomeShownUntil) < 0;
 }
 
 void CUnitDriver::FailOperation(const char* text, bool asError)
@@ -419,7 +440,7 @@ void CUnitDriver::FailOperation(const char* text, bool asError)
     if (asError)
         ShowError(text);
     else
-        ShowInfo(text);
+        ShowOutcome(text);
     m_status.FailGauge();
     m_state = DriverState::kIdle;
 }

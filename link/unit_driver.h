@@ -184,9 +184,13 @@ private:
     void CompareVerify();
     void CompareProgramReadBack();
 
-    // Results and errors in the result label.
+    // Results and errors in the result label. ShowInfo also shows the start texts; an operation's
+    // outcome goes through ShowOutcome or ShowError, which keep it in view (see m_outcomeShownUntil).
     void ShowInfo(const char* text);
+    void ShowOutcome(const char* text);
     void ShowError(const char* text);
+    void KeepOutcomeInView();
+    bool OutcomeInView() const;
     void FailOperation(const char* text, bool asError);
     void RefreshCongruence();
 
@@ -227,6 +231,10 @@ private:
     int32_t m_lastPoll = 0;
     bool m_programDone = false;
     int m_savingCountdown = 0;
+    // The unit may still be saving while another operation ends, or after a program failed. Until
+    // this tick the "Saving:" progress text leaves the result label to that operation's outcome,
+    // which would otherwise be replaced in the very step it is shown.
+    std::optional<int32_t> m_outcomeShownUntil;
     int m_releasedPort = -1;
     QString m_comLabel;
 

@@ -135,7 +135,7 @@ void CUnitDriver::CompareParameterReads()
     }
     m_blockState.unitCopyValid = true;
     RefreshCongruence();
-    ShowInfo(kStatusCheckingOk);
+    ShowOutcome(kStatusCheckingOk);
     m_status.SetGaugeProgress(100);
     m_state = kIdle;
 }
@@ -206,7 +206,7 @@ void CUnitDriver::CompareReadReads()
     m_blockState.unitCopy = m_block;
     m_blockState.unitCopyValid = true;
     RefreshCongruence();
-    ShowInfo(kStatusVerifyOk);
+    ShowOutcome(kStatusVerifyOk);
     m_status.SetGaugeProgress(100);
     m_state = DriverState::kIdle;
 }
@@ -227,7 +227,7 @@ void CUnitDriver::CompareVerify()
         }
         return;
     }
-    ShowInfo(kStatusVerifyOk);
+    ShowOutcome(kStatusVerifyOk);
     m_status.SetGaugeProgress(100);
     m_state = DriverState::kIdle;
 }

@@ -137,6 +137,10 @@ struct Parser {
             return Rate(value, unit.faults.corruptRate) || Bad(option, value, "a rate 0..1");
         if (option == "--drop")
             return Rate(value, unit.faults.dropRate) || Bad(option, value, "a rate 0..1");
+        if (option == "--corrupt-requests")
+            return Rate(value, unit.faults.requestCorruptRate) || Bad(option, value, "a rate 0..1");
+        if (option == "--drop-requests")
+            return Rate(value, unit.faults.requestDropRate) || Bad(option, value, "a rate 0..1");
         if (option == "--slow") {
             unit.faults.replyDelayMs = Integer(value, 0, 60000, number) ? static_cast<int>(number) : -1;
             return unit.faults.replyDelayMs >= 0 || Bad(option, value, "a delay 0..60000 ms");
@@ -152,7 +156,7 @@ struct Parser {
 
 const QStringList kValueOptions = { "--protocol", "--baud", "--seed", "--memory", "--map-com", "--key", "--unit-version",
     "--name", "--long-name", "--frame-size", "--hardware", "--serial", "--rpm", "--input1", "--input2", "--hour-meter",
-    "--corrupt", "--drop", "--slow", "--unplug-after" };
+    "--corrupt", "--drop", "--corrupt-requests", "--drop-requests", "--slow", "--unplug-after" };
 
 // Options without a value, each with what it sets.
 struct SwitchOption {
@@ -270,6 +274,8 @@ The engine behind the monitor:
 Faults:
   --corrupt RATE       chance per byte sent to the PC that it arrives changed (0..1)
   --drop RATE          chance per byte sent to the PC that it is lost (0..1)
+  --corrupt-requests RATE  chance per byte the PC sends that the unit hears it changed (0..1)
+  --drop-requests RATE     chance per byte the PC sends that the unit never hears it (0..1)
   --slow MS            every reply leaves MS milliseconds late
   --silent             hear everything, answer nothing
   --echo               no unit, a loop-back plug: every byte sent comes straight back

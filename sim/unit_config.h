@@ -32,6 +32,9 @@ struct UnitFaults {
     // Chance per byte sent to the PC that it arrives changed / does not arrive (0..1).
     double corruptRate = 0.0;
     double dropRate = 0.0;
+    // The same for each byte the PC sends, before the unit hears it.
+    double requestCorruptRate = 0.0;
+    double requestDropRate = 0.0;
     // Every reply leaves this many milliseconds late.
     int replyDelayMs = 0;
     // The unit hears everything and answers nothing.

@@ -8,22 +8,26 @@ namespace {
 
 // The faults draw from their own sequence so that switching one on does not change the engine's run.
 constexpr std::uint64_t kFaultSeedOffset = 0x5EED0F5EED0Full;
+constexpr std::uint64_t kRequestFaultSeedOffset = 0x0DDBA11C0FFEEull;
 
 } // namespace
 
 UnitEngine::UnitEngine(const UnitConfig& config, SimTime now)
-    : m_state(config, now), m_random(config.seed ^ kFaultSeedOffset)
+    : m_state(config, now), m_random(config.seed ^ kFaultSeedOffset), m_requestRandom(config.seed ^ kRequestFaultSeedOffset)
 {
     m_parser.Reset(config.protocol, config.gapTimeoutMs);
 }
 
-void UnitEngine::Receive(std::span<const std::uint8_t> bytes, SimTime now)
+void UnitEngine::Receive(std::span<const std::uint8_t> sent, SimTime now)
 {
     Tick(now);
-    if (m_unplugged || bytes.empty())
+    if (m_unplugged || sent.empty())
+        return;
+    const std::vector<std::uint8_t> bytes = DamageRequest(sent);
+    if (bytes.empty())
         return;
     if (Faults().echo) {
-        Send(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), now);
+        Send(bytes, now);
         return;
     }
     if (m_state.Booting(now)) {
@@ -65,6 +69,20 @@ void UnitEngine::HandleFrame(SimTime now)
     ++m_repliesSinceFaults;
     ++m_state.LinkCounters().replies;
     Send(std::move(reply), now + std::max(0, Faults().replyDelayMs));
+}
+
+std::vector<std::uint8_t> UnitEngine::DamageRequest(std::span<const std::uint8_t> bytes)
+{
+    std::vector<std::uint8_t> heard;
+    heard.reserve(bytes.size());
+    for (std::uint8_t byte : bytes) {
+        if (m_requestRandom.Chance(Faults().requestDropRate))
+            continue;
+        if (m_requestRandom.Chance(Faults().requestCorruptRate))
+            byte ^= static_cast<std::uint8_t>(m_requestRandom.Between(1, 255));
+        heard.push_back(byte);
+    }
+    return heard;
 }
 
 bool UnitEngine::LoseThisAttempt()

@@ -57,10 +57,15 @@ private:
     void HandleFrame(SimTime now);
     bool LoseThisAttempt();
     void Send(std::vector<std::uint8_t> bytes, SimTime due);
+    // What of the PC's bytes survives the line on its way to the unit.
+    std::vector<std::uint8_t> DamageRequest(std::span<const std::uint8_t> bytes);
 
     UnitState m_state;
     UnitRequestParser m_parser;
     SimRandom m_random;
+    // The PC's direction draws from a sequence of its own: damaging requests does not change which
+    // reply bytes are damaged.
+    SimRandom m_requestRandom;
     std::deque<Pending> m_pending;
     int m_pendingBytes = 0;
     int m_repliesSinceFaults = 0;
