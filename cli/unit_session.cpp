@@ -111,8 +111,8 @@ SessionResult UnitSession::RunRequest(int code)
 {
     if (!Idle())
         return SessionResult::Failed;
-    // A unit still saving earlier settings is left to finish first: the driver shows the saving in
-    // the result label on every step, over the result of an operation that runs meanwhile.
+    // A unit still saving earlier settings is left to finish first: the operation then starts on a
+    // unit at rest, and the saving progress never follows its result in the label.
     for (int waited = 0; m_driver->SavingCountdown() > 0; ++waited) {
         if (waited >= kOperationTicks || !m_driver->UnitConnected()) {
             Say(QStringLiteral("The unit did not finish saving."));
