@@ -4,9 +4,10 @@
 #include "shell/settings.h"
 #include "sim/memory_file.h"
 #include "tests/sim/sim_test_support.h"
+#include "tests/support/child_process.h"
+#include "tests/support/sim_process.h"
 #include "tests/support/temp_folder.h"
 
-#include <QProcess>
 #include <QSerialPort>
 #include <QThread>
 
@@ -18,30 +19,21 @@ namespace {
 
 const QString kSimulator = QStringLiteral(VELMOR_SIM_EXECUTABLE);
 
-struct RunResult {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-RunResult RunSimulator(const QStringList& arguments)
+ProgramRun RunSimulator(const QStringList& arguments)
 {
-    QProcess process;
-    process.start(kSimulator, arguments);
-    process.waitForFinished(20000);
-    return { process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError() };
+    return RunProgram(kSimulator, arguments, {}, 20000);
 }
 
 TEST(VelmorSimProgram, HelpDocumentsTheOptionsAndMistakesEndWithAMessage)
 {
-    const RunResult help = RunSimulator({ "--help" });
-    EXPECT_EQ(help.exitCode, 0);
+    const ProgramRun help = RunSimulator({ "--help" });
+    EXPECT_EQ(help.code, 0);
     for (const char* option : { "--protocol", "--seed", "--memory", "--map-com", "--corrupt", "--drop", "--slow", "--silent",
              "--echo", "--wrong-key", "--data-error", "--lose-first", "--unplug-after" })
         EXPECT_TRUE(help.out.contains(option)) << option;
 
-    const RunResult bad = RunSimulator({ "--protocol", "IGN75" });
-    EXPECT_EQ(bad.exitCode, 2);
+    const ProgramRun bad = RunSimulator({ "--protocol", "IGN75" });
+    EXPECT_EQ(bad.code, 2);
     EXPECT_TRUE(bad.err.contains("'IGN75' is not one of")) << bad.err.toStdString();
     EXPECT_TRUE(bad.out.isEmpty());
 }
@@ -70,14 +62,11 @@ TEST(VelmorSimProgram, ServesAPcOnAPseudoTerminalAndKeepsItsMemory)
 {
     TempFolder folder;
     const QString memory = folder.file("unit.mem");
-    QProcess simulator;
-    simulator.start(kSimulator, { "--protocol", "IGN50", "--map-com", "201", "--memory", memory, "--rpm", "2500", "--input1",
-                                    "open", "--input2", "open" });
-    ASSERT_TRUE(simulator.waitForStarted(10000));
-    while (!simulator.canReadLine() && simulator.waitForReadyRead(10000)) {
-    }
-    const QString device = QString::fromLocal8Bit(simulator.readLine().trimmed());
-    ASSERT_TRUE(device.startsWith("/dev/")) << device.toStdString();
+    SimProcess simulator(kSimulator);
+    ASSERT_TRUE(simulator.Start({ "--protocol", "IGN50", "--map-com", "201", "--memory", memory, "--rpm", "2500", "--input1",
+        "open", "--input2", "open" }))
+        << simulator.Errors().toStdString();
+    const QString device = simulator.Device();
 
     // Velmor, started now, would find the unit as COM201.
     const SettingsLocation where = LocateSettings(kRsKey);
@@ -115,10 +104,8 @@ TEST(VelmorSimProgram, ServesAPcOnAPseudoTerminalAndKeepsItsMemory)
     EXPECT_EQ(WordAt(session.monitor, 1 + MonitorIndex::kRpm), 2500);
     EXPECT_EQ(WordAt(session.monitor, 1 + MonitorIndex::kSavingCountdown) > 0, true);
 
-    simulator.terminate();
-    ASSERT_TRUE(simulator.waitForFinished(10000));
-    EXPECT_EQ(simulator.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(simulator.exitCode(), 0);
+    // Ended by SIGTERM, it removes its port entry and saves its memory, and exits with 0.
+    ASSERT_TRUE(simulator.Stop()) << simulator.Errors().toStdString();
     EXPECT_EQ(LoadSettings(where, VelmorSettings(), {}).ports.count(201), 0u);
 
     PersistentUnit kept;
