@@ -173,15 +173,20 @@ void CCOMCOM::WorkerPass()
     if (m_state.load(std::memory_order_seq_cst) != kWorkerIdle
         && JobRunning(m_job.load(std::memory_order_seq_cst))) {
         // One pass may carry a frame on by several states: a repeat goes out at once, and a good
-        // reply is followed by the next frame.
+        // reply is followed by the next frame, which is handed to the port in the same pass (a
+        // pass later it would lose a millisecond per frame, on a line whose frames nearly fill a
+        // tick).
         if (State() == kWorkerFailedAttempt)
             HandleFailedAttempt();
         if (State() == kWorkerWaiting)
             HandleWaiting();
         if (State() == kWorkerSending)
             HandleSending();
-        if (State() == kWorkerChoose)
+        if (State() == kWorkerChoose) {
             HandleChoose();
+            if (State() == kWorkerSending)
+                HandleSending();
+        }
     }
     m_inPass.store(false, std::memory_order_release);
 }
