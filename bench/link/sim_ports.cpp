@@ -9,10 +9,11 @@ bool SimulatedPorts::Start(const QString& program, const std::vector<SimulatedPo
     for (const SimulatedPort& port : ports) {
         QStringList arguments = port.arguments;
         arguments << QStringLiteral("--map-com") << QString::number(port.com) << QStringLiteral("--quiet");
-        auto process = std::make_unique<SimProcess>(program, arguments);
-        const QString device = process->WaitForDevice();
+        auto process = std::make_unique<SimProcess>(program);
+        const bool started = process->Start(arguments);
+        const QString device = process->Device();
         m_processes.push_back(std::move(process));
-        if (!device.startsWith(QStringLiteral("/dev/"))) {
+        if (!started || !device.startsWith(QStringLiteral("/dev/"))) {
             error = QStringLiteral("%1 did not come up for COM%2").arg(program).arg(port.com);
             return false;
         }

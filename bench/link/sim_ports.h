@@ -1,7 +1,7 @@
 #pragma once
 
-#include "bench/link/sim_process.h"
 #include "platform/port_list.h"
+#include "sim/sim_process.h"
 
 #include <QString>
 #include <QStringList>

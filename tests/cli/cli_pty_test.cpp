@@ -6,8 +6,8 @@
 #include "params/parameter_layout.h"
 #include "sim/memory_file.h"
 #include "tests/cli/cli_run.h"
-#include "tests/support/child_process.h"
-#include "tests/support/sim_process.h"
+#include "platform/child_process.h"
+#include "sim/sim_process.h"
 #include "tests/support/temp_folder.h"
 
 #include <QElapsedTimer>

@@ -5,7 +5,7 @@
 #include "params/parameter_layout.h"
 #include "sim/memory_file.h"
 #include "tests/core/main_form_fixture.h"
-#include "tests/support/sim_process.h"
+#include "sim/sim_process.h"
 
 #include <QAction>
 #include <QCoreApplication>

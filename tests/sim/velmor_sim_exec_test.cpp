@@ -4,8 +4,8 @@
 #include "shell/settings.h"
 #include "sim/memory_file.h"
 #include "tests/sim/sim_test_support.h"
-#include "tests/support/child_process.h"
-#include "tests/support/sim_process.h"
+#include "platform/child_process.h"
+#include "sim/sim_process.h"
 #include "tests/support/temp_folder.h"
 
 #include <QSerialPort>

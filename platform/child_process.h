@@ -17,7 +17,8 @@ struct ProgramRun {
     QByteArray err;
 };
 
-// One of our programs run as a child process of a test, with its standard output and error caught.
+// One of our programs run as a child process of a test or a benchmark, with its standard output and
+// error caught.
 //
 // Started with a plain fork and exec rather than QProcess: QProcess starts children with vfork,
 // which leaves ThreadSanitizer with a wrong picture of this process's threads for the rest of the
@@ -35,7 +36,7 @@ public:
 
     // False when the pipes cannot be made or the process cannot be forked. A program that cannot
     // be executed shows as a child ending with exit code 127. With an error file, standard error
-    // goes there instead of to Err(): a long-running child then never waits for the test to empty
+    // goes there instead of to Err(): a long-running child then never waits for its parent to empty
     // a pipe.
     bool Start(const QString& program, const QStringList& arguments, const Environment& environment = {},
         const QString& errorFile = {});
@@ -59,7 +60,7 @@ public:
     // The exit code when the child ended by itself, otherwise -1.
     int ExitCode() const { return Exited() ? WEXITSTATUS(m_status) : -1; }
 
-    // Everything the child wrote so far and the test has not taken with ReadLine.
+    // Everything the child wrote so far and the parent has not taken with ReadLine.
     const QByteArray& Out() const { return m_outText; }
     const QByteArray& Err() const { return m_errText; }
 

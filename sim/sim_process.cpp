@@ -1,4 +1,4 @@
-#include "tests/support/sim_process.h"
+#include "sim/sim_process.h"
 
 #include <QFile>
 

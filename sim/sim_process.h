@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tests/support/child_process.h"
+#include "platform/child_process.h"
 
 #include <QByteArray>
 #include <QString>
@@ -9,7 +9,7 @@
 
 #include <utility>
 
-// The velmor-sim program serving a simulated unit on a pseudo-terminal, for tests that reach it
+// The velmor-sim program serving a simulated unit on a pseudo-terminal, for tests and benchmarks that reach it
 // through the real serial backend or through our other programs.
 class SimProcess
 {

@@ -1,4 +1,4 @@
-#include "tests/support/child_process.h"
+#include "platform/child_process.h"
 
 #include <algorithm>
 #include <chrono>
