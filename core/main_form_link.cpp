@@ -5,6 +5,7 @@
 #include "core/main_form.h"
 
 #include "core/com_menu.h"
+#include "core/gauge_value.h"
 #include "link/monitor_block.h"
 #include "link/monitor_presenter.h"
 #include "link/unit_operation_codes.h"
@@ -166,7 +167,7 @@ void TMainForm::PresentMonitorPanel()
             label->setVisible(entry.visible);
     }
     if (auto* gauge = findChild<QProgressBar*>("CGaugeRpm"))
-        gauge->setValue(view.rpmGaugePercent);
+        SetGaugeValue(*gauge, view.rpmGaugePercent);
     if (view.supplyKind)
         m_unitPowerSource = *view.supplyKind;
     if (view.activeCurve)

@@ -3,6 +3,7 @@
 
 #include "core/main_form.h"
 
+#include "core/gauge_value.h"
 
 #include <QLabel>
 #include <QPalette>
@@ -62,7 +63,7 @@ void TMainForm::PaintStatusSlots()
         label->setVisible(slot->visible);
     }
     const ProgressGauge& gauge = m_statusSlots.Gauge();
-    m_gaugeProgram->setValue(gauge.progress);
+    SetGaugeValue(*m_gaugeProgram, gauge.progress);
     QPalette palette = m_gaugeProgram->palette();
     palette.setColor(QPalette::Highlight, gauge.colour == GaugeColour::Red ? QColor(0xff, 0, 0) : QColor(0, 0xff, 0xff));
     m_gaugeProgram->setPalette(palette);

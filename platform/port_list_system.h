@@ -2,6 +2,8 @@
 
 #include "platform/port_list.h"
 
+#include <QStringList>
+
 #include <map>
 
 // The system's serial ports (QSerialPortInfo) numbered as COM ports, plus the user's mapped ports
@@ -18,4 +20,8 @@ public:
 
 private:
     std::map<int, QString> m_mappedPorts;
+    // The system's answer is asked again only when the names of the tty class changed (a device came
+    // or went): asking walks every terminal of the machine and its parents, milliseconds each time.
+    QStringList m_systemDevices;
+    QStringList m_ttyClassNames; // empty: no tty class to watch, the system is asked every time
 };
