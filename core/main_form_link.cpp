@@ -19,6 +19,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -153,15 +154,28 @@ void TMainForm::PresentMonitorPanel()
         QLabel* label = findChild<QLabel*>(QString::fromLatin1(entry.name));
         if (!label)
             continue;
-        label->setText(entry.text);
+        // Only what changed is set: a new palette or text costs a relayout and a repaint, and most
+        // labels keep theirs from one monitor block to the next.
+        if (label->text() != entry.text)
+            label->setText(entry.text);
         label->setEnabled(entry.enabled);
         static const QColor kColours[] = { QColor(), QColor(0xff, 0xff, 0x00), QColor(0xff, 0x00, 0x00),
             QColor(0xff, 0x00, 0xff), QColor(0x00, 0xff, 0xff), QColor(0x00, 0x80, 0x00) };
         const QColor colour = kColours[int(entry.background)];
-        label->setAutoFillBackground(colour.isValid());
+        // Red and green are dark enough that black text on them is hard to read at a glance.
+        const bool darkBackground = entry.background == MonitorColour::Red || entry.background == MonitorColour::Green;
         QPalette palette = label->palette();
-        palette.setColor(QPalette::Window, colour.isValid() ? colour : palette.color(QPalette::Button));
-        label->setPalette(palette);
+        const QColor window = colour.isValid() ? colour : palette.color(QPalette::Button);
+        const QColor text = darkBackground ? QColor(Qt::white) : QGuiApplication::palette().color(QPalette::WindowText);
+        if (label->autoFillBackground() != colour.isValid() || palette.color(QPalette::Window) != window
+            || palette.color(QPalette::Active, QPalette::WindowText) != text) {
+            label->setAutoFillBackground(colour.isValid());
+            palette.setColor(QPalette::Window, window);
+            // The disabled look (greyed "---") stays the style's.
+            palette.setColor(QPalette::Active, QPalette::WindowText, text);
+            palette.setColor(QPalette::Inactive, QPalette::WindowText, text);
+            label->setPalette(palette);
+        }
         // The test labels are shown by test mode alone; the others as the monitor says.
         if (!QString::fromLatin1(entry.name).startsWith(QLatin1String("LabelTest")))
             label->setVisible(entry.visible);
