@@ -31,19 +31,7 @@ for exe in velmor velmor-cli velmor-sim; do
 done
 
 hz=$(getconf CLK_TCK)
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=offscreen
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-state="$XDG_CONFIG_HOME/Kordanex/Velmor/109"
-com=250
+source "$top/bench/app/private_run.sh"
 
 # utime + stime of a process or thread, in clock ticks. The command name may hold spaces, so the
 # fields are counted from the closing parenthesis.
@@ -78,22 +66,6 @@ check_ports() {
 
 percent() { awk -v t="$1" -v hz="$hz" -v us="$2" 'BEGIN { printf "%.3f", t / hz / (us / 1e6) * 100 }'; }
 
-start_sim() {
-  rm -rf "$XDG_CONFIG_HOME"
-  mkdir -p "$state"
-  # A fixed port, and a unit that is already known: nothing to search, no first-start message.
-  printf '[BASIC]\nComPort=%d\nNEWINSTAL=0\n' "$com" >"$state/application.ini"
-  : >"$work/sim.out"
-  "$build/app/velmor-sim" --map-com "$com" --quiet >"$work/sim.out" &
-  sim=$!
-  pids+=("$sim")
-  for _ in $(seq 100); do
-    [ -s "$work/sim.out" ] && break
-    sleep 0.05
-  done
-  pty=$(head -n1 "$work/sim.out")
-  [ -n "$pty" ] || { echo "velmor-sim did not start" >&2; exit 1; }
-}
 
 stop() {
   kill "$1" 2>/dev/null || true

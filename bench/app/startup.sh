@@ -30,19 +30,7 @@ for f in "$build/app/velmor" "$build/app/velmor-sim" "$probe"; do
   [ -e "$f" ] || { echo "missing $f" >&2; exit 1; }
 done
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=offscreen
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-state="$XDG_CONFIG_HOME/Kordanex/Velmor/109"
-com=250
+source "$top/bench/app/private_run.sh"
 report="$work/report"
 : >"$report"
 
@@ -51,18 +39,7 @@ stats() { sort -n | awk '{ v[NR] = $1 } END { printf "%s %s %s", v[int((NR + 1) 
 
 echo "start-up of $build/app/velmor (offscreen), $runs run(s), window held ${hold} ms before the memory is read"
 for run in $(seq "$runs"); do
-  rm -rf "$XDG_CONFIG_HOME"
-  mkdir -p "$state"
-  printf '[BASIC]\nComPort=%d\nNEWINSTAL=0\n' "$com" >"$state/application.ini"
-  : >"$work/sim.out"
-  "$build/app/velmor-sim" --map-com "$com" --quiet >"$work/sim.out" &
-  sim=$!
-  pids+=("$sim")
-  for _ in $(seq 100); do
-    [ -s "$work/sim.out" ] && break
-    sleep 0.05
-  done
-  [ -s "$work/sim.out" ] || { echo "velmor-sim did not start" >&2; exit 1; }
+  start_sim
 
   before=$(wc -l <"$report")
   (

@@ -56,21 +56,6 @@ protected:
         m_unit->Stop();
     }
 
-    // Ticks the window (about 5 ms of real time per tick, so the link threads keep up) until the
-    // condition holds; false after 30 s.
-    bool TickUntil(const std::function<bool()>& done)
-    {
-        const auto deadline = std::chrono::steady_clock::now() + 30s;
-        while (std::chrono::steady_clock::now() < deadline) {
-            Form().Timer1Timer();
-            if (done())
-                return true;
-            std::this_thread::sleep_for(5ms);
-        }
-        return false;
-    }
-
-    bool Idle() { return Form().Driver().UnitConnected() && Form().Driver().State() == DriverState::kIdle; }
     bool Offline() { return Form().Driver().Offline(); }
     QString ComLabel() { return Form().findChild<QLabel*>("LabelCom")->text(); }
     bool TitleSaysOffline() { return Form().windowTitle().endsWith("   " + kOfflineNote); }

@@ -2,6 +2,7 @@
 
 #include "core/file_dialogs.h"
 #include "core/main_form.h"
+#include "link/unit_driver.h"
 #include "platform/port_list_fixed.h"
 #include "platform/serial_memory.h"
 #include "shell/language.h"
@@ -12,8 +13,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <memory>
+#include <thread>
 
 // Answers the file dialogs with prepared paths (an empty path is a Cancel) and records where they
 // were asked to start.
@@ -55,6 +59,23 @@ protected:
         }
         return *m_form;
     }
+
+    // Ticks the window (about 5 ms of real time per tick, so the link threads keep up) until the
+    // condition holds; false after 30 s.
+    bool TickUntil(const std::function<bool()>& done)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (std::chrono::steady_clock::now() < deadline) {
+            Form().Timer1Timer();
+            if (done())
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return false;
+    }
+
+    // A unit is connected and the driver waits for the next command.
+    bool Idle() { return Form().Driver().UnitConnected() && Form().Driver().State() == DriverState::kIdle; }
 
     QString SettingsFile(const char* name) const
     {
