@@ -7,76 +7,14 @@
 #include "link/ccomcom.h"
 #include "platform/port_list_fixed.h"
 #include "platform/serial_port_qt.h"
+#include "sim/sim_process.h"
 #include "tests/link/wait_until.h"
 
 #include <QString>
 
 #include <chrono>
 #include <memory>
-#include <string>
 #include <thread>
-
-#include <csignal>
-#include <poll.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-// The simulator as a child process, started with a plain fork: QProcess starts children with
-// vfork, which leaves ThreadSanitizer with a wrong picture of this process's threads for the rest
-// of the run.
-class SimulatorProcess
-{
-public:
-    explicit SimulatorProcess(const char* protocolName)
-    {
-        int out[2];
-        if (::pipe(out) != 0)
-            return;
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            ::dup2(out[1], STDOUT_FILENO);
-            ::close(out[0]);
-            ::close(out[1]);
-            const char* program = VELMOR_SIM_EXECUTABLE;
-            ::execl(program, program, "--protocol", protocolName, "--quiet", static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        m_out = out[0];
-    }
-    ~SimulatorProcess()
-    {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-        if (m_out >= 0)
-            ::close(m_out);
-    }
-
-    // The first line the simulator prints: the device to open. Empty when none comes in time.
-    std::string Device(int timeoutMs = 10000)
-    {
-        std::string line;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (m_pid > 0 && m_out >= 0 && std::chrono::steady_clock::now() < deadline) {
-            pollfd wait { m_out, POLLIN, 0 };
-            if (::poll(&wait, 1, 50) <= 0)
-                continue;
-            char c = 0;
-            if (::read(m_out, &c, 1) != 1)
-                break;
-            if (c == '\n')
-                return line;
-            line += c;
-        }
-        return {};
-    }
-
-private:
-    pid_t m_pid = -1;
-    int m_out = -1;
-};
 
 class PtyRun
 {
@@ -86,17 +24,17 @@ public:
     static constexpr int kPort = 200;
 
     explicit PtyRun(const char* protocolName)
-        : m_simulator(protocolName)
+        : m_protocol(QString::fromLatin1(protocolName))
     {
     }
 
-    // Waits for the simulator's device and builds the link on it; false when the simulator did not
-    // come up.
+    // Starts the simulator, waits for its device and builds the link on it; false when the
+    // simulator did not come up.
     bool Start()
     {
-        const QString device = QString::fromStdString(m_simulator.Device());
-        if (!device.startsWith("/dev/"))
+        if (!m_simulator.Start({ QStringLiteral("--protocol"), m_protocol, QStringLiteral("--quiet") }))
             return false;
+        const QString device = m_simulator.Device();
         m_ports.Set({ { kPort, device } });
         m_link = std::make_unique<CCOMCOM>(m_ports, QtSerialPortFactory());
         m_next = std::chrono::steady_clock::now();
@@ -146,7 +84,8 @@ public:
     }
 
 private:
-    SimulatorProcess m_simulator;
+    QString m_protocol;
+    SimProcess m_simulator { QStringLiteral(VELMOR_SIM_EXECUTABLE) };
     FixedPortList m_ports;
     std::unique_ptr<CCOMCOM> m_link;
     std::chrono::steady_clock::time_point m_next;
