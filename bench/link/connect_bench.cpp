@@ -3,14 +3,12 @@
 // same with the unit behind several ports on which nothing answers. Prints markdown tables.
 
 #include "bench/link/bench_options.h"
+#include "bench/link/bench_program.h"
 #include "bench/link/bench_session.h"
 #include "bench/link/figure_cells.h"
-#include "bench/link/private_settings.h"
 #include "bench/link/sim_ports.h"
 
-#include <QCoreApplication>
 
-#include <cstdio>
 
 namespace
 {
@@ -40,18 +38,6 @@ struct Runs {
         lateTicks += late;
     }
 };
-
-void Say(const QString& text)
-{
-    std::fprintf(stderr, "%s\n", qPrintable(text));
-    std::fflush(stderr);
-}
-
-void Print(const QString& text)
-{
-    std::printf("%s\n", qPrintable(text));
-    std::fflush(stdout);
-}
 
 // One run: the simulators come up, the link starts, and the session ticks until the unit is
 // checked. The unit is on the last of `ports` ports; the others hear everything and answer nothing.
@@ -134,31 +120,13 @@ void PrintManyPortsTable(const BenchOptions& options)
 
 int main(int argc, char** argv)
 {
-    // Before anything reads the environment, the simulators included.
-    PrivateSettings settings;
-    QCoreApplication application(argc, argv);
-    BenchOptions options;
-    options.simulator = QStringLiteral(VELMOR_SIM_EXECUTABLE);
-    QString error;
-    if (!ParseBenchOptions(QCoreApplication::arguments().mid(1), true, options, error)) {
-        Say(QStringLiteral("velmor-bench-connect: ") + error);
-        return 2;
-    }
-    if (options.help) {
-        std::printf("%s",
-            qPrintable(BenchUsage("velmor-bench-connect",
-                "Ticks (55 ms each, real time) and milliseconds from the start of the link to the found unit "
-                "and\n"
-                "to the end of its connection check, per protocol, against velmor-sim on pseudo-terminals.",
-                true)));
-        return 0;
-    }
-    if (!settings.Valid()) {
-        Say(QStringLiteral("velmor-bench-connect: no private settings folder could be made"));
-        return 1;
-    }
-    PrintSinglePortTable(options);
-    if (options.ports > 0)
-        PrintManyPortsTable(options);
-    return 0;
+    return RunBenchProgram(argc, argv, "velmor-bench-connect",
+        "Ticks (55 ms each, real time) and milliseconds from the start of the link to the found unit and\n"
+        "to the end of its connection check, per protocol, against velmor-sim on pseudo-terminals.",
+        true, [](const BenchOptions& options) {
+            PrintSinglePortTable(options);
+            if (options.ports > 0)
+                PrintManyPortsTable(options);
+            return 0;
+        });
 }

@@ -4,16 +4,14 @@
 // Prints a markdown table.
 
 #include "bench/link/bench_options.h"
+#include "bench/link/bench_program.h"
 #include "bench/link/bench_session.h"
 #include "bench/link/figure_cells.h"
-#include "bench/link/private_settings.h"
 #include "bench/link/sim_ports.h"
 #include "link/unit_operation_codes.h"
 
-#include <QCoreApplication>
 
 #include <array>
-#include <cstdio>
 
 namespace
 {
@@ -47,18 +45,6 @@ struct Runs {
         longestJobMs.push_back(ok ? figure.longestJobMs : -1);
     }
 };
-
-void Say(const QString& text)
-{
-    std::fprintf(stderr, "%s\n", qPrintable(text));
-    std::fflush(stderr);
-}
-
-void Print(const QString& text)
-{
-    std::printf("%s\n", qPrintable(text));
-    std::fflush(stdout);
-}
 
 // A program and the unit's saving after it; the saving only when the program went well.
 void Program(BenchSession& session, int request, Runs& runs)
@@ -116,58 +102,38 @@ bool MeasureProtocol(const BenchOptions& options, const QString& protocol,
 
 int main(int argc, char** argv)
 {
-    // Before anything reads the environment, the simulators included.
-    PrivateSettings settings;
-    QCoreApplication application(argc, argv);
-    BenchOptions options;
-    options.simulator = QStringLiteral(VELMOR_SIM_EXECUTABLE);
-    QString error;
-    if (!ParseBenchOptions(QCoreApplication::arguments().mid(1), false, options, error)) {
-        Say(QStringLiteral("velmor-bench-operations: ") + error);
-        return 2;
-    }
-    if (options.help) {
-        std::printf("%s",
-            qPrintable(BenchUsage("velmor-bench-operations",
-                "Ticks (55 ms each, real time) of the connection check, Read, Verify and Program per "
-                "protocol,\n"
-                "against velmor-sim on a pseudo-terminal, next to the jobs they need (one per tick at best) "
-                "and\n"
-                "the time their bytes need on a real line at the protocol's baud rate.",
-                false)));
-        return 0;
-    }
-    if (!settings.Valid()) {
-        Say(QStringLiteral("velmor-bench-operations: no private settings folder could be made"));
-        return 1;
-    }
-
-    Print(QStringLiteral("### Operations%1\n").arg(SpeedNote(options)));
-    Print(QStringLiteral(
-        "| Protocol | Baud | Operation | Jobs | Ticks | Idle ticks | ms | Bytes | Line ms | Longest job "
-        "line ms | Longest job ms | Line floor ticks | Saved after (ticks) |"));
-    Print(QStringLiteral("|---|---|---|---|---|---|---|---|---|---|---|---|---|"));
-    int lateTicks = 0;
-    bool allOk = true;
-    for (const QString& protocol : options.protocols) {
-        std::array<Runs, kOperationCount> runs;
-        int baud = 0;
-        allOk &= MeasureProtocol(options, protocol, runs, baud, lateTicks);
-        for (int op = 0; op < kOperationCount; ++op) {
-            const Runs& r = runs[static_cast<std::size_t>(op)];
-            const bool programs = op == kProgramAll || op == kProgramOne;
-            Print(QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 | %7 | %8 | %9 | %10 | %11 | %12 | %13 |")
-                      .arg(protocol)
-                      .arg(baud)
-                      .arg(QString::fromLatin1(kOperationNames[static_cast<std::size_t>(op)]),
-                          TickCell(r.jobs), TickCell(r.ticks), TickCell(r.idle), MsCell(r.ms),
-                          TickCell(r.bytes), MsCell(r.lineMs, 1))
-                      .arg(MsCell(r.longestJobLineMs, 1), MsCell(r.longestJobMs, 1), TickCell(r.lineFloor),
-                          programs ? TickCell(r.saving) : QStringLiteral("-")));
-        }
-    }
-    Print(QStringLiteral("\nTicks late by more than %1 ms (a busy machine): %2")
-              .arg(BenchSession::kLateMs)
-              .arg(lateTicks));
-    return allOk ? 0 : 1;
+    return RunBenchProgram(argc, argv, "velmor-bench-operations",
+        "Ticks (55 ms each, real time) of the connection check, Read, Verify and Program per protocol,\n"
+        "against velmor-sim on a pseudo-terminal, next to the jobs they need (one per tick at best) and\n"
+        "the time their bytes need on a real line at the protocol's baud rate.",
+        false, [](const BenchOptions& options) {
+            Print(QStringLiteral("### Operations%1\n").arg(SpeedNote(options)));
+            Print(QStringLiteral(
+                "| Protocol | Baud | Operation | Jobs | Ticks | Idle ticks | ms | Bytes | Line ms | Longest job "
+                "line ms | Longest job ms | Line floor ticks | Saved after (ticks) |"));
+            Print(QStringLiteral("|---|---|---|---|---|---|---|---|---|---|---|---|---|"));
+            int lateTicks = 0;
+            bool allOk = true;
+            for (const QString& protocol : options.protocols) {
+                std::array<Runs, kOperationCount> runs;
+                int baud = 0;
+                allOk &= MeasureProtocol(options, protocol, runs, baud, lateTicks);
+                for (int op = 0; op < kOperationCount; ++op) {
+                    const Runs& r = runs[static_cast<std::size_t>(op)];
+                    const bool programs = op == kProgramAll || op == kProgramOne;
+                    Print(QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 | %7 | %8 | %9 | %10 | %11 | %12 | %13 |")
+                              .arg(protocol)
+                              .arg(baud)
+                              .arg(QString::fromLatin1(kOperationNames[static_cast<std::size_t>(op)]),
+                                  TickCell(r.jobs), TickCell(r.ticks), TickCell(r.idle), MsCell(r.ms),
+                                  TickCell(r.bytes), MsCell(r.lineMs, 1))
+                              .arg(MsCell(r.longestJobLineMs, 1), MsCell(r.longestJobMs, 1), TickCell(r.lineFloor),
+                                  programs ? TickCell(r.saving) : QStringLiteral("-")));
+                }
+            }
+            Print(QStringLiteral("\nTicks late by more than %1 ms (a busy machine): %2")
+                      .arg(BenchSession::kLateMs)
+                      .arg(lateTicks));
+            return allOk ? 0 : 1;
+        });
 }
