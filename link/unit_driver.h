@@ -86,6 +86,20 @@ struct UnitDriverEvents {
     bool monitorBlock = false;
     // The unit's connection was closed: the monitor falls back to dashes.
     bool linkLost = false;
+
+    // Gathers the events of several steps, for callers that look at them less often than they step.
+    UnitDriverEvents& operator|=(const UnitDriverEvents& other)
+    {
+        congruenceChanged |= other.congruenceChanged;
+        informationStored |= other.informationStored;
+        parametersRead |= other.parametersRead;
+        readStarted |= other.readStarted;
+        offlineChanged |= other.offlineChanged;
+        applyLanguage |= other.applyLanguage;
+        monitorBlock |= other.monitorBlock;
+        linkLost |= other.linkLost;
+        return *this;
+    }
 };
 
 // The unit-operation driver. Advanced once per main timer tick on the window thread; it runs the

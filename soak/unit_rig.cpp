@@ -59,15 +59,7 @@ bool UnitRig::Tick()
 {
     ++m_ticks;
     m_link->Clock().SetTicks(m_ticks);
-    const UnitDriverEvents e = m_driver->Step(m_ticks, false);
-    m_events.congruenceChanged |= e.congruenceChanged;
-    m_events.informationStored |= e.informationStored;
-    m_events.parametersRead |= e.parametersRead;
-    m_events.readStarted |= e.readStarted;
-    m_events.offlineChanged |= e.offlineChanged;
-    m_events.applyLanguage |= e.applyLanguage;
-    m_events.monitorBlock |= e.monitorBlock;
-    m_events.linkLost |= e.linkLost;
+    m_events |= m_driver->Step(m_ticks, false);
     m_status.ExpireStatusTexts(m_ticks);
     NoteResult();
     Settle();

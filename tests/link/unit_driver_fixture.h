@@ -230,14 +230,7 @@ protected:
     UnitDriverEvents Tick(bool playback = false)
     {
         const UnitDriverEvents e = driver.Step(++tick, playback);
-        events.congruenceChanged |= e.congruenceChanged;
-        events.informationStored |= e.informationStored;
-        events.parametersRead |= e.parametersRead;
-        events.readStarted |= e.readStarted;
-        events.offlineChanged |= e.offlineChanged;
-        events.applyLanguage |= e.applyLanguage;
-        events.monitorBlock |= e.monitorBlock;
-        events.linkLost |= e.linkLost;
+        events |= e;
         NoteResult();
         return e;
     }
