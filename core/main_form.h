@@ -159,7 +159,6 @@ private:
     void ApplyDriverEvents(const UnitDriverEvents& events);
     void StartHandoverListener();
     void StopHandoverListener();
-    void ShowComLabelNow();
     void PresentMonitorPanel();
     void RebuildComMenu();
     void ShowLinkStatus(LinkStatusKind kind, const char* text) override;

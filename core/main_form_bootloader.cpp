@@ -4,12 +4,9 @@
 
 #include "core/main_form.h"
 
-#include "link/unit_com_label.h"
 #include "platform/handover_socket.h"
 
 #include <QLabel>
-
-#include <array>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -17,10 +14,8 @@
 
 void TMainForm::BootloaderMessage(int port, uint32_t code)
 {
-    const bool wasOffline = m_driver->Offline();
     ApplyDriverEvents(m_driver->BootloaderMessage(port, code));
-    if (m_driver->Offline() != wasOffline)
-        ShowComLabelNow();
+    findChild<QLabel*>("LabelCom")->setText(m_driver->ComLabel());
 }
 
 #ifdef Q_OS_WIN
@@ -37,18 +32,6 @@ bool TMainForm::nativeEvent(const QByteArray& eventType, void* message, qintptr*
     return QMainWindow::nativeEvent(eventType, message, result);
 }
 #endif
-
-void TMainForm::ShowComLabelNow()
-{
-    // The driver renews the COM label on its next step. Written here from the same facts, so that
-    // the label never names the port as Velmor's once it has been lent out, not even for one tick.
-    // Either way of changing the offline state leaves no unit connected.
-    std::array<int, CCOMSEARCH::kSlotCount> slotPorts {};
-    for (int slot = 0; slot < CCOMSEARCH::kSlotCount; ++slot)
-        slotPorts[static_cast<std::size_t>(slot)] = m_link->Slot(slot).port;
-    findChild<QLabel*>("LabelCom")->setText(
-        ComLabelWithoutUnit(m_driver->Offline(), m_driver->ReleasedPort(), m_link->PortSelection(), slotPorts));
-}
 
 void TMainForm::StartHandoverListener()
 {

@@ -39,6 +39,7 @@ UnitDriverEvents CUnitDriver::BootloaderMessage(int port, uint32_t code)
 {
     m_events = {};
     const int connected = m_engine.ConnectedPort();
+    const bool wasOffline = Offline();
     switch (code) {
     case BootloaderCode::kRelease:
         if (connected != 0 && port == connected) {
@@ -59,6 +60,10 @@ UnitDriverEvents CUnitDriver::BootloaderMessage(int port, uint32_t code)
     default:
         break;
     }
+    // The COM label follows at once: it must not name the port as ours once it is lent out, not
+    // even until the next step. Either change leaves no unit connected.
+    if (Offline() != wasOffline)
+        UpdateComLabelWithoutUnit();
     return m_events;
 }
 
